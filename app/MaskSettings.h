@@ -1,0 +1,13 @@
+#pragma once
+
+#include "AfxTypes.h"
+#include "CRect.h"
+
+// The settings kept between runs: the ellipse relative to the display
+// origin, the overlay colour and the two folders.
+struct MaskSettings {
+    CRect offsetRect;
+    COLORREF color = 0;
+    CString openDir;
+    CString saveDir;
+};

@@ -1,0 +1,45 @@
+#include "app/VeilcutApp.h"
+
+#include "AboutDialog.h"
+#include "DocTemplate.h"
+#include "FrameWnd.h"
+#include "MainFrm.h"
+#include "display/VeilcutView.h"
+#include "document/VeilcutDoc.h"
+#include "resources/Resources.h"
+#include "resources/resource.h"
+
+CVeilcutApp theApp;
+
+BEGIN_MESSAGE_MAP(CVeilcutApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, &CVeilcutApp::OnAppAbout)
+    ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+END_MESSAGE_MAP()
+
+CVeilcutApp::CVeilcutApp()
+{
+    VeilcutResources();
+}
+
+BOOL CVeilcutApp::InitInstance()
+{
+    SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
+    LoadStdProfileSettings(4);
+
+    AddDocTemplate(CSingleDocTemplate::Make<CVeilcutDoc, CMainFrame, CVeilcutView>(IDR_MAINFRAME));
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo))
+        return FALSE;
+
+    m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    m_pMainWnd->UpdateWindow();
+    return TRUE;
+}
+
+void CVeilcutApp::OnAppAbout()
+{
+    CAboutDialog aboutDlg;
+    aboutDlg.DoModal();
+}

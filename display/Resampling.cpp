@@ -1,0 +1,170 @@
+#include "display/Resampling.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Display pixels that fall beyond the picture show this gray in all three channels.
+constexpr BYTE kFillByte = 100;
+constexpr unsigned kBytesPerPixel = 3;
+
+struct BilinearWeights {
+    double w00, w10, w01, w11;
+};
+
+// Both routes go through these two helpers, so the scan-line route cannot
+// drift from SampleBilinear by a single rounding.
+inline BilinearWeights WeightsFor(double fx, double fy)
+{
+    const double fxy = fx * fy;
+    return {1 - fx - fy + fxy, fx - fxy, fy - fxy, fxy};
+}
+
+// Looking a byte up is cheaper than converting it, and gives the very same double.
+constexpr std::array<double, 256> kByteValues = [] {
+    std::array<double, 256> values{};
+    for (unsigned i = 0; i < values.size(); ++i)
+        values[i] = double(i);
+    return values;
+}();
+
+inline BYTE Blend(BYTE p00, BYTE p10, BYTE p01, BYTE p11, const BilinearWeights& w)
+{
+    const double v = kByteValues[p00] * w.w00 + kByteValues[p10] * w.w10
+                   + kByteValues[p01] * w.w01 + kByteValues[p11] * w.w11;
+    return BYTE(int(v));
+}
+
+bool IsPlain24Bit(FIBITMAP* dib)
+{
+    return dib && FreeImage_HasPixels(dib) && FreeImage_GetImageType(dib) == FIT_BITMAP
+        && FreeImage_GetBPP(dib) == 24;
+}
+
+// With a positive scale every inside sample has all four neighbours within
+// the picture, so reading scan lines directly can never differ from the
+// per-pixel reads. Anything unusual takes the per-pixel route instead.
+bool ScanLinesAreSafe(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+                      FIBITMAP* display)
+{
+    return scale > 0.0 && IsPlain24Bit(picture) && IsPlain24Bit(display)
+        && width <= FreeImage_GetWidth(picture) && height <= FreeImage_GetHeight(picture);
+}
+
+void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+                          FIBITMAP* display)
+{
+    RGBQUAD fill{kFillByte, kFillByte, kFillByte, 0};
+    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
+    for (unsigned y = 0; y < dh; ++y) {
+        for (unsigned x = 0; x < dw; ++x) {
+            const double sx = x / scale, sy = y / scale;
+            if ((width - 1.0) > sx && (height - 1.0) > sy) {
+                RGBQUAD quad{};
+                SampleBilinear(picture, sx, sy, &quad);
+                FreeImage_SetPixelColor(display, x, y, &quad);
+            } else {
+                FreeImage_SetPixelColor(display, x, y, &fill);
+            }
+        }
+    }
+}
+
+// Where one inside display column samples the picture; the same for every scan line.
+struct Column {
+    std::size_t offset;  // byte offset of the left neighbour within a scan line
+    double fx;
+};
+
+// x / scale never decreases as x grows, so the inside columns are a prefix of the row.
+std::vector<Column> MapInsideColumns(unsigned count, unsigned width, double scale)
+{
+    std::vector<Column> columns;
+    columns.reserve(count);
+    for (unsigned x = 0; x < count; ++x) {
+        const double sx = x / scale;
+        if (!((width - 1.0) > sx))
+            break;
+        columns.push_back({std::size_t(int(sx)) * kBytesPerPixel, std::fmod(sx, 1.0)});
+    }
+    return columns;
+}
+
+// One channel of one display pixel; p0 and p1 point at the left neighbours below and above.
+inline BYTE BlendChannel(const BYTE* p0, const BYTE* p1, unsigned channel, const BilinearWeights& w)
+{
+    const unsigned right = channel + kBytesPerPixel;
+    return Blend(p0[channel], p0[right], p1[channel], p1[right], w);
+}
+
+BYTE* ResampleRow(const BYTE* lower, const BYTE* upper, double fy,
+                  const std::vector<Column>& columns, BYTE* out)
+{
+    for (const Column& column : columns) {
+        const BYTE* p0 = lower + column.offset;
+        const BYTE* p1 = upper + column.offset;
+        const BilinearWeights w = WeightsFor(column.fx, fy);
+        out[FI_RGBA_BLUE] = BlendChannel(p0, p1, FI_RGBA_BLUE, w);
+        out[FI_RGBA_GREEN] = BlendChannel(p0, p1, FI_RGBA_GREEN, w);
+        out[FI_RGBA_RED] = BlendChannel(p0, p1, FI_RGBA_RED, w);
+        out += kBytesPerPixel;
+    }
+    return out;
+}
+
+void FillPixels(BYTE* out, std::size_t count)
+{
+    // The row padding stays as it was, as it does on the per-pixel route.
+    std::memset(out, kFillByte, count * kBytesPerPixel);
+}
+
+void ResampleByScanLines(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+                         FIBITMAP* display)
+{
+    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
+    const std::vector<Column> columns = MapInsideColumns(dw, width, scale);
+    for (unsigned y = 0; y < dh; ++y) {
+        BYTE* out = FreeImage_GetScanLine(display, int(y));
+        const double sy = y / scale;
+        if ((height - 1.0) > sy) {
+            const int iy = int(sy);
+            const BYTE* lower = FreeImage_GetScanLine(picture, iy);
+            const BYTE* upper = FreeImage_GetScanLine(picture, iy + 1);
+            out = ResampleRow(lower, upper, std::fmod(sy, 1.0), columns, out);
+            FillPixels(out, dw - columns.size());
+        } else {
+            FillPixels(out, dw);
+        }
+    }
+}
+
+}  // namespace
+
+BOOL SampleBilinear(FIBITMAP* picture, double x, double y, RGBQUAD* quad)
+{
+    const int ix = int(x), iy = int(y);
+    RGBQUAD p00{}, p10{}, p01{}, p11{};
+    bool found = FreeImage_GetPixelColor(picture, unsigned(ix), unsigned(iy), &p00);
+    found = FreeImage_GetPixelColor(picture, unsigned(ix + 1), unsigned(iy), &p10) && found;
+    found = FreeImage_GetPixelColor(picture, unsigned(ix), unsigned(iy + 1), &p01) && found;
+    found = FreeImage_GetPixelColor(picture, unsigned(ix + 1), unsigned(iy + 1), &p11) && found;
+
+    const BilinearWeights w = WeightsFor(std::fmod(x, 1.0), std::fmod(y, 1.0));
+    quad->rgbBlue = Blend(p00.rgbBlue, p10.rgbBlue, p01.rgbBlue, p11.rgbBlue, w);
+    quad->rgbGreen = Blend(p00.rgbGreen, p10.rgbGreen, p01.rgbGreen, p11.rgbGreen, w);
+    quad->rgbRed = Blend(p00.rgbRed, p10.rgbRed, p01.rgbRed, p11.rgbRed, w);
+    return found ? TRUE : FALSE;
+}
+
+void ResampleBilinear(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+                      FIBITMAP* display)
+{
+    if (ScanLinesAreSafe(picture, width, height, scale, display))
+        ResampleByScanLines(picture, width, height, scale, display);
+    else
+        ResamplePixelByPixel(picture, width, height, scale, display);
+}

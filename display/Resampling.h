@@ -1,0 +1,8 @@
+#pragma once
+
+#include <FreeImage.h>
+
+// Bilinear colour of `picture` at (x, y), y counted from the bottom. FALSE when a neighbour lies outside.
+BOOL SampleBilinear(FIBITMAP* picture, double x, double y, RGBQUAD* quad);
+// Fills the whole of `display` from `picture` shown at `scale`; `width` and `height` are the picture size used by the inside test.
+void ResampleBilinear(FIBITMAP* picture, unsigned width, unsigned height, double scale, FIBITMAP* display);

@@ -1,0 +1,79 @@
+#include "display/VeilcutView.h"
+
+#include "app/MainFrm.h"
+#include "display/DisplayImage.h"
+#include "display/Resampling.h"
+#include "document/VeilcutDoc.h"
+#include "resources/resource.h"
+
+BEGIN_MESSAGE_MAP(CVeilcutView, CView)
+END_MESSAGE_MAP()
+
+CVeilcutView::CVeilcutView()
+    : m_cursorArrow(AfxLoadStandardCursor(IDC_ARROW)),
+      m_cursorOpenHand(AfxLoadCursor(IDC_OPEN_HAND)),
+      m_cursorClosedHand(AfxLoadCursor(IDC_CLOSED_HAND)),
+      m_cursorSizeNS(AfxLoadStandardCursor(IDC_SIZENS)),
+      m_cursorSizeWE(AfxLoadStandardCursor(IDC_SIZEWE))
+{
+}
+
+CVeilcutDoc* CVeilcutView::GetDocument() const
+{
+    return static_cast<CVeilcutDoc*>(CView::GetDocument());
+}
+
+BOOL CVeilcutView::PreCreateWindow(CREATESTRUCT& cs)
+{
+    // White background and no cursor of its own: the mouse handlers choose the shape.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    unsetCursor();
+    return CView::PreCreateWindow(cs);
+}
+
+void CVeilcutView::OnInitialUpdate()
+{
+    CView::OnInitialUpdate();
+    CVeilcutDoc* doc = GetDocument();
+    doc->m_view = this;
+    if (doc->m_settingsLoaded)
+        return;
+    if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame()))
+        frame->m_doc = doc;
+    m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
+    doc->LoadSettings();
+    CPoint corner(0, 0);
+    ClientToScreen(&corner);
+    SetCursorPos(corner.x + 8, corner.y - 15);
+}
+
+void CVeilcutView::paintEvent(QPaintEvent* event)
+{
+    // A picture opened from the command line is laid out when the window
+    // first shows, at the size it shows at.
+    CVeilcutDoc* doc = GetDocument();
+    if (doc && doc->m_picture && doc->m_firstLayout && doc->m_view == this)
+        doc->FitToView();
+    CView::paintEvent(event);
+}
+
+void CVeilcutView::BuildDisplayImage()
+{
+    CVeilcutDoc* doc = GetDocument();
+    if (doc->m_display) {
+        FreeImage_Unload(doc->m_display);
+        doc->m_display = nullptr;
+    }
+    m_displayImage = QImage();
+    if (!doc->m_picture || m_displayRect.IsRectEmpty())
+        return;
+    doc->m_display = FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0);
+    if (!doc->m_display)
+        return;
+    ResampleBilinear(doc->m_picture, unsigned(doc->m_pictureRect.Width()), unsigned(doc->m_pictureRect.Height()),
+                     doc->m_scale, doc->m_display);
+    m_displayImage = ToTopDownImage(doc->m_display);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Cursor.h"
+#include "View.h"
+
+#include <QImage>
+
+class CVeilcutDoc;
+
+// Shows the picture fitted into the window with the mask ellipse over it.
+class CVeilcutView : public CView {
+public:
+    CVeilcutView();
+
+    CVeilcutDoc* GetDocument() const;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    void OnInitialUpdate() override;
+    void OnDraw(CDC* pDC) override;
+    void InvalidateRect(const CRect* rect, BOOL bErase = TRUE) override;
+
+    // Rebuilds the document's display copy from the picture at the current layout.
+    void BuildDisplayImage();
+    void DrawCaption(CDC* pDC);
+
+    CRect m_ellipse{0, 0, 1, 1};
+    CRect m_clipRect;
+    CRect m_displayRect;
+    CRect m_clientRect;
+    CPoint m_origin;
+    HCURSOR m_cursorArrow;
+    HCURSOR m_cursorOpenHand;
+    HCURSOR m_cursorClosedHand;
+    HCURSOR m_cursorSizeNS;
+    HCURSOR m_cursorSizeWE;
+    BOOL m_dragLeft = FALSE;
+    BOOL m_dragRight = FALSE;
+    BOOL m_dragTop = FALSE;
+    BOOL m_dragBottom = FALSE;
+    BOOL m_dragMove = FALSE;
+    CPoint m_lastPoint;
+    int m_handleSize = 7;
+    COLORREF m_color = 0x0000FF00;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool IsDragging() const;
+    void DrawOverlay(CDC* pDC);
+    // Where the caption and the overlay can show, in client coordinates.
+    QRegion OverlayRegion() const;
+
+    // The display copy turned top-down once per rebuild, so a paint only copies it.
+    QImage m_displayImage;
+    bool m_overlayRefreshQueued = false;
+};
+
+// The four handles at the midpoints of the sides of `rect`, drawn with the current pen.
+void DrawHandles(CDC* pDC, const CRect& rect, int halfSize);
+void DrawHandle(CDC* pDC, CPoint centre, int halfSize);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CRect.h"
+
+#include <FreeImage.h>
+
+// The mask ellipse in picture pixels: x from the left, y (the scan line) from
+// the bottom. Not normalised: x1 < x0 or y1 < y0 describes nothing.
+struct PictureEllipse {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+
+    constexpr bool operator==(const PictureEllipse&) const = default;
+};
+
+// Maps the on-screen ellipse to picture pixels. `displayRect` is where the
+// picture is shown and `scale` how many display pixels one picture pixel takes.
+PictureEllipse MapEllipseToPicture(const CRect& ellipse, const CRect& displayRect, double scale);
+
+// Paints the solid gray ellipse into the 24-bit `picture`; `width` and `height`
+// clamp the painted area, whose outermost rows and columns are always left
+// alone. Paints nothing for a null or non-24-bit picture, or when the clamps
+// are larger than the picture itself.
+void BurnEllipse(FIBITMAP* picture, unsigned width, unsigned height, const PictureEllipse& e);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <FreeImage.h>
+#include <QString>
+
+// Removes every metadata model, the thumbnail and the ICC profile from `dib`,
+// so nothing of the unmasked original (GPS position, camera serial, the
+// embedded preview of the face) travels into a saved file.
+void StripPictureMetadata(FIBITMAP* dib);
+
+// Strips the metadata, encodes `dib` as `format` with `flags` and replaces the
+// file at `path` only when everything was written. false on any failure; then
+// no file is left behind and an existing file at `path` is untouched.
+bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const QString& path);

@@ -1,0 +1,179 @@
+#include "document/VeilcutDoc.h"
+
+#include "CmdUI.h"
+#include "DialogHost.h"
+#include "FileDialog.h"
+#include "app/VeilcutApp.h"
+#include "display/VeilcutView.h"
+#include "document/DocumentMessages.h"
+#include "document/PictureLoader.h"
+#include "resources/resource.h"
+
+#include <optional>
+
+BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
+    ON_COMMAND(ID_FILE_OPEN, &CVeilcutDoc::OnFileOpen)
+    ON_UPDATE_COMMAND_UI(ID_ROTATE_LEFT, &CVeilcutDoc::OnUpdateRotateLeft)
+    ON_UPDATE_COMMAND_UI(ID_ROTATE_RIGHT, &CVeilcutDoc::OnUpdateRotateRight)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CVeilcutDoc::OnUpdateFileSaveAs)
+END_MESSAGE_MAP()
+
+namespace {
+
+struct PictureFormat {
+    FREE_IMAGE_FORMAT format;
+    int flags;
+};
+
+// The format follows the name alone, compared byte for byte.
+std::optional<PictureFormat> OpenFormatOf(const CString& path)
+{
+    if (path.endsWith(QLatin1String(".bmp")) || path.endsWith(QLatin1String(".BMP")))
+        return PictureFormat{FIF_BMP, BMP_DEFAULT};
+    if (path.endsWith(QLatin1String(".jpg")) || path.endsWith(QLatin1String(".JPG")) ||
+        path.endsWith(QLatin1String(".jpeg")) || path.endsWith(QLatin1String(".JPEG")))
+        return PictureFormat{FIF_JPEG, JPEG_ACCURATE};
+    return std::nullopt;
+}
+
+} // namespace
+
+CString FolderOf(const CString& path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/'))) + QLatin1Char('/');
+}
+
+CVeilcutDoc::CVeilcutDoc()
+{
+    m_openDir = m_programDir;
+    m_saveDir = m_programDir;
+}
+
+CVeilcutDoc::~CVeilcutDoc()
+{
+    if (m_display)
+        FreeImage_Unload(m_display);
+    if (m_picture)
+        FreeImage_Unload(m_picture);
+}
+
+void CVeilcutDoc::Serialize(CArchive& /*ar*/)
+{
+    // Pictures never pass through the framework's archive: FreeImage reads and writes the files.
+}
+
+BOOL CVeilcutDoc::OnNewDocument()
+{
+    return CDocument::OnNewDocument();
+}
+
+void CVeilcutDoc::OnUpdateRotateLeft(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_picture != nullptr);
+}
+
+void CVeilcutDoc::OnUpdateRotateRight(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_picture != nullptr);
+}
+
+void CVeilcutDoc::OnUpdateFileSaveAs(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_picture != nullptr);
+}
+
+void CVeilcutDoc::OnFileOpen()
+{
+    m_openPending = TRUE;
+    if (IsModified()) {
+        // The prompt comes back here after Yes or No.
+        SaveModified();
+        m_view->Invalidate(FALSE);
+        return;
+    }
+    theApp.FileNew();
+
+    CFileDialog dialog(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.jpeg)|*.jpeg|Pict Files (*.bmp)|*.bmp||"));
+    dialog.m_ofn.lpstrInitialDir = m_openDir;
+    if (dialog.DoModal() == IDOK) {
+        theApp.DoWaitCursor(1);
+        const CString path = dialog.GetPathName();
+        m_fileName = dialog.GetFileName();
+        OnOpenDocument(path);
+        m_openDir = FolderOf(path);
+        theApp.DoWaitCursor(-1);
+    } else {
+        m_fileName = QStringLiteral("Nameless");
+    }
+    SetTitle(m_fileName);
+    FitToView();
+    m_view->Invalidate(TRUE);
+}
+
+BOOL CVeilcutDoc::OnOpenDocument(const CString& path)
+{
+    if (!CDocument::OnOpenDocument(path))
+        return FALSE;
+    const std::optional<PictureFormat> format = OpenFormatOf(path);
+    if (!format) {
+        AfxMessageBox(DocumentMessages::UnsupportedOpenFormat(), MB_OK, 0);
+        return FALSE;
+    }
+    ReplacePicture(nullptr);
+    if (!LoadPicture(format->format, path, format->flags))
+        return FALSE;
+    SetModifiedFlag(FALSE);
+    m_openPending = FALSE;
+    return TRUE;
+}
+
+void CVeilcutDoc::ReplacePicture(FIBITMAP* picture)
+{
+    if (m_picture)
+        FreeImage_Unload(m_picture);
+    m_picture = picture;
+}
+
+bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags)
+{
+    PictureLoadFailure failure = PictureLoadFailure::None;
+    FIBITMAP* loaded = LoadPictureFile(format, path, flags, &failure);
+    if (!loaded) {
+        AfxMessageBox(failure == PictureLoadFailure::TooLarge ? DocumentMessages::TooLarge()
+                                                               : DocumentMessages::LoadError(),
+                      MB_OK, 0);
+        return false;
+    }
+    if (FreeImage_GetImageType(loaded) != FIT_BITMAP) {
+        AfxMessageBox(DocumentMessages::NotBitmap(), MB_OK, 0);
+        FreeImage_Unload(loaded);
+        return false;
+    }
+    if (FreeImage_GetBPP(loaded) != 24) {
+        FIBITMAP* converted = FreeImage_ConvertTo24Bits(loaded);
+        FreeImage_Unload(loaded);
+        if (!converted) {
+            // Nothing usable is left; say so rather than report an empty success.
+            AfxMessageBox(DocumentMessages::LoadError(), MB_OK, 0);
+            return false;
+        }
+        loaded = converted;
+    }
+    m_picture = loaded;
+    return true;
+}
+
+void CVeilcutDoc::LoadSettings()
+{
+    m_settingsLoaded = TRUE;
+    m_settings.offsetRect = m_view->m_ellipse;
+    m_settings.color = m_view->m_color;
+    m_settings.openDir = m_openDir;
+    m_settings.saveDir = m_saveDir;
+    // Nothing is stored between runs yet: the defaults stand.
+    m_maskOffset = m_settings.offsetRect;
+    m_view->m_color = m_settings.color;
+    m_openDir = m_settings.openDir;
+    m_saveDir = m_settings.saveDir;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "CRect.h"
+#include "Document.h"
+#include "app/MaskSettings.h"
+
+#include <FreeImage.h>
+
+class CCmdUI;
+class CVeilcutView;
+
+// The picture, its display copy, the scale between them, the file name and
+// the folders of the file dialogs.
+class CVeilcutDoc : public CDocument {
+public:
+    CVeilcutDoc();
+    ~CVeilcutDoc() override;
+
+    void Serialize(CArchive& ar) override;
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(const CString& path) override;
+
+    void OnFileOpen();
+    void OnUpdateRotateLeft(CCmdUI* pCmdUI);
+    void OnUpdateRotateRight(CCmdUI* pCmdUI);
+    void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
+
+    // Fits the picture into the view, places the ellipse and rebuilds the display copy.
+    void FitToView();
+    void LoadSettings();
+
+    CVeilcutView* m_view = nullptr;
+    FIBITMAP* m_picture = nullptr;
+    FIBITMAP* m_display = nullptr;
+    CString m_programDir;
+    CString m_fileName;
+    CString m_openDir;
+    CString m_saveDir;
+    BOOL m_openPending = FALSE;
+    BOOL m_settingsLoaded = FALSE;
+    BOOL m_firstLayout = TRUE;
+    double m_scale = 1.0;
+    MaskSettings m_settings;
+    CRect m_pictureRect;
+    CRect m_maskOffset;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ReplacePicture(FIBITMAP* picture);
+    // Loads and converts to 24 bits; false with the user told why.
+    bool LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags);
+};
+
+// The folder of a path, ending in a separator.
+CString FolderOf(const CString& path);

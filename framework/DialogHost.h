@@ -1,0 +1,34 @@
+#pragma once
+
+#include "AfxTypes.h"
+
+class CDialog;
+
+// What a file dialog is asked for.
+struct FileDialogRequest {
+    bool open = true;
+    QString defaultExtension;   // without the dot; empty: none
+    QString fileName;           // proposed name
+    DWORD flags = 0;
+    QString filter;             // "Name|pattern|Name|pattern||"
+    QString initialFolder;
+};
+
+// Every modal dialog and message box of the program goes through one host, so
+// that tests can answer them without a window waiting for a click.
+class CDialogHost {
+public:
+    virtual ~CDialogHost() = default;
+    virtual int MessageBox(const CString& text, const CString& caption, UINT type) = 0;
+    // IDOK with *chosenPath set, or IDCANCEL.
+    virtual int RunFileDialog(const FileDialogRequest& request, CString* chosenPath) = 0;
+    virtual int RunModal(CDialog& dialog) = 0;
+};
+
+// The host in force; the desktop one unless a test has put another in place.
+CDialogHost& AfxGetDialogHost();
+// Null puts the desktop host back.
+void AfxSetDialogHost(CDialogHost* host);
+
+// A modal box captioned with the application name.
+int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);

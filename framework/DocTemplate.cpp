@@ -1,0 +1,86 @@
+#include "DocTemplate.h"
+
+#include "Document.h"
+#include "FrameWnd.h"
+#include "ResourceTable.h"
+#include "View.h"
+#include "WinApp.h"
+
+CDocTemplate::CDocTemplate(UINT resourceId, DocumentFactory newDocument, FrameFactory newFrame,
+                           ViewFactory newView)
+    : m_resourceId(resourceId), m_newDocument(std::move(newDocument)), m_newFrame(std::move(newFrame)),
+      m_newView(std::move(newView))
+{
+}
+
+CDocTemplate::~CDocTemplate()
+{
+    DestroyObjects();
+}
+
+bool CDocTemplate::CreateObjects()
+{
+    m_pOnlyDoc = m_newDocument();
+    m_pOnlyDoc->SetDocTemplate(this);
+    m_pFrame = m_newFrame();
+    CCreateContext context{m_newView, m_pOnlyDoc};
+    if (!m_pFrame->LoadFrame(m_resourceId, &context)) {
+        DestroyObjects();
+        return false;
+    }
+    return true;
+}
+
+void CDocTemplate::DestroyObjects()
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == m_pFrame)
+        app->m_pMainWnd = nullptr;
+    delete m_pFrame.data();
+    delete m_pOnlyDoc;
+    m_pOnlyDoc = nullptr;
+}
+
+void CDocTemplate::InitialUpdateFrame()
+{
+    if (!m_pFrame)
+        return;
+    if (CView* view = m_pFrame->GetActiveView())
+        view->OnInitialUpdate();
+    m_pFrame->OnUpdateFrameTitle();
+}
+
+void CDocTemplate::SetDefaultTitle(CDocument* document)
+{
+    document->SetTitle(QStringLiteral("Untitled"));
+}
+
+CDocument* CSingleDocTemplate::OpenDocumentFile(const CString* path)
+{
+    const bool created = m_pOnlyDoc == nullptr;
+    if (!created && !m_pOnlyDoc->SaveModified())
+        return nullptr;
+    if (created) {
+        if (!CreateObjects())
+            return nullptr;
+        if (CWinApp* app = AfxGetApp(); app && !app->m_pMainWnd)
+            app->m_pMainWnd = m_pFrame;
+    }
+    if (path) {
+        if (!m_pOnlyDoc->OnOpenDocument(*path)) {
+            if (created)
+                DestroyObjects();
+            return nullptr;
+        }
+        m_pOnlyDoc->SetPathName(*path);
+    } else {
+        SetDefaultTitle(m_pOnlyDoc);
+        if (!m_pOnlyDoc->OnNewDocument()) {
+            if (created)
+                DestroyObjects();
+            return nullptr;
+        }
+    }
+    InitialUpdateFrame();
+    return m_pOnlyDoc;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "CmdTarget.h"
+
+#include <QPointer>
+
+#include <functional>
+
+class CDocument;
+class CFrameWnd;
+class CView;
+
+// Ties one document class to its frame and view classes. A single-document
+// template makes one of each and reuses them for every later New.
+class CDocTemplate : public CCmdTarget {
+public:
+    using DocumentFactory = std::function<CDocument*()>;
+    using FrameFactory = std::function<CFrameWnd*()>;
+    using ViewFactory = std::function<CView*()>;
+
+    CDocTemplate(UINT resourceId, DocumentFactory newDocument, FrameFactory newFrame, ViewFactory newView);
+    ~CDocTemplate() override;
+
+    // Null path: a new document. Returns null when creation, the save
+    // prompt or the open failed.
+    virtual CDocument* OpenDocumentFile(const CString* path) = 0;
+
+    UINT GetResourceId() const { return m_resourceId; }
+
+protected:
+    // Document, frame and view made and linked; the frame is not shown yet.
+    bool CreateObjects();
+    void DestroyObjects();
+    void InitialUpdateFrame();
+    void SetDefaultTitle(CDocument* document);
+
+    UINT m_resourceId;
+    DocumentFactory m_newDocument;
+    FrameFactory m_newFrame;
+    ViewFactory m_newView;
+    CDocument* m_pOnlyDoc = nullptr;
+    QPointer<CFrameWnd> m_pFrame;
+};
+
+class CSingleDocTemplate : public CDocTemplate {
+public:
+    using CDocTemplate::CDocTemplate;
+
+    template <class TDocument, class TFrame, class TView>
+    static CSingleDocTemplate* Make(UINT resourceId)
+    {
+        return new CSingleDocTemplate(resourceId, [] { return new TDocument; }, [] { return new TFrame; },
+                                      [] { return new TView; });
+    }
+
+    CDocument* OpenDocumentFile(const CString* path) override;
+    CDocument* GetOnlyDocument() const { return m_pOnlyDoc; }
+    CFrameWnd* GetFrame() const { return m_pFrame; }
+};

@@ -1,0 +1,112 @@
+#include "Document.h"
+
+#include "AfxRes.h"
+#include "DialogHost.h"
+#include "FileDialog.h"
+#include "FrameWnd.h"
+#include "View.h"
+#include "WinApp.h"
+
+#include <QFile>
+
+BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
+    ON_COMMAND(ID_FILE_SAVE, &CDocument::OnFileSave)
+END_MESSAGE_MAP()
+
+void CDocument::SetTitle(const CString& title)
+{
+    m_strTitle = title;
+    UpdateFrameTitle();
+}
+
+void CDocument::UpdateFrameTitle()
+{
+    for (CView* view : m_views) {
+        if (CFrameWnd* frame = view->GetParentFrame())
+            frame->OnUpdateFrameTitle();
+    }
+}
+
+void CDocument::SetPathName(const CString& path, BOOL bAddToMRU)
+{
+    m_strPathName = path;
+    SetTitle(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    if (bAddToMRU && AfxGetApp())
+        AfxGetApp()->AddToRecentFileList(path);
+}
+
+BOOL CDocument::OnNewDocument()
+{
+    DeleteContents();
+    m_strPathName.clear();
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnOpenDocument(const CString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        AfxMessageBox(QStringLiteral("Cannot open the file\n%1\n(%2).").arg(path, file.errorString()));
+        return FALSE;
+    }
+    DeleteContents();
+    CArchive ar(CArchive::load);
+    Serialize(ar);
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnSaveDocument(const CString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        AfxMessageBox(QStringLiteral("Cannot save the file\n%1\n(%2).").arg(path, file.errorString()));
+        return FALSE;
+    }
+    CArchive ar(CArchive::store);
+    Serialize(ar);
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::SaveModified()
+{
+    if (!IsModified())
+        return TRUE;
+    const CString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    switch (AfxMessageBox(QStringLiteral("Save changes to %1?").arg(name), MB_YESNOCANCEL)) {
+    case IDCANCEL: return FALSE;
+    case IDYES: return DoSave(m_strPathName);
+    default: return TRUE;
+    }
+}
+
+void CDocument::Serialize(CArchive& /*ar*/)
+{
+}
+
+void CDocument::AddView(CView* view)
+{
+    m_views.push_back(view);
+}
+
+void CDocument::OnFileSave()
+{
+    DoSave(m_strPathName);
+}
+
+BOOL CDocument::DoSave(const CString& path)
+{
+    CString target = path;
+    if (target.isEmpty()) {
+        CFileDialog dialog(FALSE, CString(), m_strTitle, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+        if (dialog.DoModal() != IDOK)
+            return FALSE;
+        target = dialog.GetPathName();
+    }
+    if (!OnSaveDocument(target))
+        return FALSE;
+    SetPathName(target);
+    return TRUE;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CmdTarget.h"
+
+#include <vector>
+
+class CView;
+class CDocTemplate;
+
+// What a document is given to read or write itself with.
+class CArchive {
+public:
+    enum Mode { load = 1, store = 0 };
+    explicit CArchive(Mode mode) : m_mode(mode) {}
+    BOOL IsStoring() const { return m_mode == store; }
+    BOOL IsLoading() const { return m_mode == load; }
+
+private:
+    Mode m_mode;
+};
+
+// The data of the window: title, path name, modified flag, and the standard
+// Save command.
+class CDocument : public CCmdTarget {
+public:
+    CDocument() = default;
+    ~CDocument() override = default;
+
+    BOOL IsModified() const { return m_bModified; }
+    virtual void SetModifiedFlag(BOOL bModified = TRUE) { m_bModified = bModified ? TRUE : FALSE; }
+
+    const CString& GetTitle() const { return m_strTitle; }
+    virtual void SetTitle(const CString& title);
+    const CString& GetPathName() const { return m_strPathName; }
+    // Records the path and, unless told otherwise, puts it in the recent-file list.
+    virtual void SetPathName(const CString& path, BOOL bAddToMRU = TRUE);
+
+    virtual BOOL OnNewDocument();
+    virtual BOOL OnOpenDocument(const CString& path);
+    virtual BOOL OnSaveDocument(const CString& path);
+    virtual BOOL SaveModified();
+    virtual void Serialize(CArchive& ar);
+    virtual void DeleteContents() {}
+
+    void AddView(CView* view);
+    CView* GetFirstView() const { return m_views.empty() ? nullptr : m_views.front(); }
+    CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+    void SetDocTemplate(CDocTemplate* docTemplate) { m_pDocTemplate = docTemplate; }
+
+    // The standard Save command (ID_FILE_SAVE).
+    void OnFileSave();
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+    // Saves to `path`, asking for a name first when it is empty.
+    BOOL DoSave(const CString& path);
+
+private:
+    void UpdateFrameTitle();
+
+    CString m_strTitle;
+    CString m_strPathName;
+    BOOL m_bModified = FALSE;
+    std::vector<CView*> m_views;
+    CDocTemplate* m_pDocTemplate = nullptr;
+};

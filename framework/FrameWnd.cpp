@@ -1,0 +1,228 @@
+#include "FrameWnd.h"
+
+#include "AfxRes.h"
+#include "CmdUI.h"
+#include "Document.h"
+#include "ResourceTable.h"
+#include "ToolBar.h"
+#include "WinApp.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CCmdTarget)
+    ON_WM_CREATE()
+    ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+CFrameWnd::CFrameWnd()
+{
+    // Toolbar buttons follow their update handlers whenever the loop has nothing to do.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                         [this] { UpdateToolBarUI(); });
+    }
+}
+
+BOOL CFrameWnd::LoadFrame(UINT resourceId, CCreateContext* context)
+{
+    m_strTitle = AfxLoadString(resourceId).section(QLatin1Char('\n'), 0, 0);
+    if (const CResourceTable* resources = AfxGetResources()) {
+        if (const MenuResource* menu = resources->FindMenu(resourceId))
+            BuildMenuBar(*menu);
+        const QString icon = resources->FindImage(resourceId);
+        if (!icon.isEmpty())
+            setWindowIcon(QIcon(icon));
+    }
+    BuildAccelerators(resourceId);
+
+    CREATESTRUCT cs;
+    if (!PreCreateWindow(cs))
+        return FALSE;
+    if (cs.cx > 0 && cs.cy > 0)
+        resize(cs.cx, cs.cy);
+
+    m_pCreateContext = context;
+    int created = 0;
+    if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_CREATE); e && e->sig == AfxSig::Create)
+        created = (this->*(e->handler.create))(cs);
+    m_pCreateContext = nullptr;
+    if (created == -1)
+        return FALSE;
+    OnUpdateFrameTitle();
+    return TRUE;
+}
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& /*cs*/)
+{
+    return TRUE;
+}
+
+int CFrameWnd::OnCreate(CREATESTRUCT& /*cs*/)
+{
+    if (!m_pCreateContext || !m_pCreateContext->newView)
+        return 0;
+    CView* view = m_pCreateContext->newView();
+    CREATESTRUCT viewCs;
+    if (!view || !view->PreCreateWindow(viewCs)) {
+        delete view;
+        return -1;
+    }
+    view->AttachDocument(m_pCreateContext->document);
+    setCentralWidget(view);
+    setFocusProxy(view);
+    m_pView = view;
+    return 0;
+}
+
+CDocument* CFrameWnd::GetActiveDocument() const
+{
+    return m_pView ? m_pView->GetDocument() : nullptr;
+}
+
+void CFrameWnd::OnUpdateFrameTitle()
+{
+    const CDocument* doc = GetActiveDocument();
+    const CString docTitle = doc ? doc->GetTitle() : CString();
+    setWindowTitle(docTitle.isEmpty() ? m_strTitle : docTitle + QStringLiteral(" - ") + m_strTitle);
+}
+
+QAction* CFrameWnd::CommandAction(const QString& text, UINT id)
+{
+    auto* action = new QAction(text, this);
+    m_commandIds[action] = id;
+    QObject::connect(action, &QAction::triggered, this, [this, id] { SendCommand(id); });
+    return action;
+}
+
+void CFrameWnd::BuildMenuBar(const MenuResource& menu)
+{
+    for (const MenuBarEntry& entry : menu.entries) {
+        if (entry.items.empty()) {
+            // An item on the bar itself is always enabled.
+            menuBar()->addAction(CommandAction(entry.text, entry.id));
+            continue;
+        }
+        QMenu* popup = menuBar()->addMenu(entry.text);
+        for (const MenuItemResource& item : entry.items) {
+            if (item.id == 0)
+                popup->addSeparator();
+            else
+                popup->addAction(CommandAction(item.text, item.id));
+        }
+        QObject::connect(popup, &QMenu::aboutToShow, this, [this, popup] { UpdateMenuUI(popup); });
+    }
+}
+
+void CFrameWnd::BuildAccelerators(UINT resourceId)
+{
+    std::vector<AcceleratorEntry> keys;
+    if (const CResourceTable* resources = AfxGetResources()) {
+        if (const auto* table = resources->FindAccelerators(resourceId))
+            keys = *table;
+    }
+    // The help key is the framework's own, not an accelerator of the program.
+    keys.push_back({QKeySequence(Qt::Key_F1), ID_HELP});
+    for (const AcceleratorEntry& key : keys) {
+        // Always enabled, so the key is taken even when its command does nothing.
+        auto* action = new QAction(this);
+        action->setShortcut(key.key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const UINT id = key.id;
+        QObject::connect(action, &QAction::triggered, this, [this, id] { SendCommand(id); });
+        addAction(action);
+    }
+}
+
+BOOL CFrameWnd::OnCmdMsg(UINT id, CCmdUI* pUI)
+{
+    if (m_pView && m_pView->OnCmdMsg(id, pUI))
+        return TRUE;
+    if (DispatchCmdMsg(id, pUI))
+        return TRUE;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCmdMsg(id, pUI);
+}
+
+BOOL CFrameWnd::IsCommandEnabled(UINT id)
+{
+    CCmdUI state(id);
+    state.DoUpdate(this);
+    return state.m_bEnabled;
+}
+
+void CFrameWnd::SendCommand(UINT id)
+{
+    if (IsCommandEnabled(id))
+        OnCmdMsg(id, nullptr);
+}
+
+void CFrameWnd::UpdateMenuUI(QMenu* menu)
+{
+    for (QAction* action : menu->actions()) {
+        const auto it = m_commandIds.find(action);
+        if (it != m_commandIds.end())
+            action->setEnabled(IsCommandEnabled(it->second));
+    }
+}
+
+void CFrameWnd::UpdateToolBarUI()
+{
+    if (m_updating || m_bDestroyed)
+        return;
+    m_updating = true;
+    for (CToolBar* bar : m_controlBars)
+        bar->UpdateCmdUI(this);
+    m_updating = false;
+}
+
+void CFrameWnd::EnableDocking(DWORD /*dockStyle*/)
+{
+    setDockOptions(dockOptions() | QMainWindow::AnimatedDocks);
+}
+
+void CFrameWnd::DockControlBar(CToolBar* bar)
+{
+    if (!bar || !bar->GetToolBar())
+        return;
+    addToolBar(Qt::TopToolBarArea, bar->GetToolBar());
+    if (std::find(m_controlBars.begin(), m_controlBars.end(), bar) == m_controlBars.end())
+        m_controlBars.push_back(bar);
+}
+
+void CFrameWnd::ShowControlBar(CToolBar* bar, BOOL bShow, BOOL /*bDelay*/)
+{
+    if (bar && bar->GetToolBar())
+        bar->GetToolBar()->setVisible(bShow);
+}
+
+void CFrameWnd::OnClose()
+{
+    CDocument* doc = GetActiveDocument();
+    if (doc && !doc->SaveModified())
+        return;
+    DestroyWindow();
+}
+
+void CFrameWnd::DestroyWindow()
+{
+    m_bDestroyed = TRUE;
+    hide();
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this)
+        QCoreApplication::exit(0);
+}
+
+void CFrameWnd::closeEvent(QCloseEvent* event)
+{
+    // Whether the window really goes is the close handler's decision.
+    event->ignore();
+    if (m_bDestroyed) {
+        event->accept();
+        return;
+    }
+    DispatchVoid(WM_CLOSE, [this] { OnClose(); });
+}

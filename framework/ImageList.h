@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AfxTypes.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+#include <vector>
+
+constexpr UINT ILC_COLOR32 = 0x20;
+
+// Equal-sized pictures addressed by index.
+class CImageList {
+public:
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
+    // Appends the picture; returns its index, or -1.
+    int Add(const QPixmap& image);
+    // Index -1 appends the icon's picture at the list's size.
+    int ReplaceIcon(int index, const QIcon& icon);
+
+    int GetImageCount() const { return int(m_images.size()); }
+    QPixmap GetImage(int index) const;
+    QSize GetImageSize() const { return m_size; }
+
+private:
+    QSize m_size;
+    std::vector<QPixmap> m_images;
+};

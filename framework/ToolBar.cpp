@@ -1,0 +1,100 @@
+#include "ToolBar.h"
+
+#include "CmdUI.h"
+#include "FrameWnd.h"
+#include "ImageList.h"
+#include "ResourceTable.h"
+#include "Wnd.h"
+
+BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD /*ctrlStyle*/, DWORD style, const CRect& /*borders*/, UINT id)
+{
+    if (!parent)
+        return FALSE;
+    m_bar = new QToolBar(parent);
+    m_bar->setObjectName(QStringLiteral("ToolBar%1").arg(id));
+    m_bar->setMovable(style & CBRS_GRIPPER);
+    m_bar->setFloatable(true);
+    m_bar->setVisible(false);
+    return TRUE;
+}
+
+BOOL CToolBar::LoadToolBar(UINT resourceId)
+{
+    const CResourceTable* resources = AfxGetResources();
+    const ToolBarResource* layout = resources ? resources->FindToolBar(resourceId) : nullptr;
+    if (!m_bar || !layout)
+        return FALSE;
+    m_bar->clear();
+    m_buttons.clear();
+    m_items = layout->items;
+    m_bar->setIconSize(layout->imageSize);
+    m_strip = QPixmap(resources->FindImage(resourceId));
+    auto* frame = qobject_cast<QMainWindow*>(m_bar->parentWidget());
+    for (UINT id : m_items) {
+        if (id == 0) {
+            m_bar->addSeparator();
+            m_buttons.push_back(nullptr);
+            continue;
+        }
+        QAction* button = m_bar->addAction(QString());
+        if (auto* target = dynamic_cast<CFrameWnd*>(frame))
+            QObject::connect(button, &QAction::triggered, target, [target, id] { target->SendCommand(id); });
+        m_buttons.push_back(button);
+    }
+    ApplyImages();
+    return TRUE;
+}
+
+void CToolBar::EnableDocking(DWORD /*dockStyle*/)
+{
+    if (m_bar)
+        m_bar->setAllowedAreas(Qt::AllToolBarAreas);
+}
+
+void CToolBar::SetImageList(const CImageList* images)
+{
+    m_images = images;
+    ApplyImages();
+}
+
+void CToolBar::ApplyImages()
+{
+    int image = 0;
+    for (QAction* button : m_buttons) {
+        if (!button)
+            continue;
+        QPixmap picture = m_images ? m_images->GetImage(image) : QPixmap();
+        if (picture.isNull() && !m_strip.isNull()) {
+            const QSize size = m_bar->iconSize();
+            picture = m_strip.copy(image * size.width(), 0, size.width(), size.height());
+        }
+        button->setIcon(QIcon(picture));
+        ++image;
+    }
+}
+
+long CToolBar::GetStyle() const
+{
+    return m_bar && m_bar->isVisible() ? WS_VISIBLE : 0;
+}
+
+UINT CToolBar::GetItemID(int index) const
+{
+    return index >= 0 && index < int(m_items.size()) ? m_items[size_t(index)] : 0;
+}
+
+QAction* CToolBar::GetButton(int index) const
+{
+    return index >= 0 && index < int(m_buttons.size()) ? m_buttons[size_t(index)] : nullptr;
+}
+
+void CToolBar::UpdateCmdUI(CFrameWnd* target)
+{
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        if (!m_buttons[i])
+            continue;
+        CCmdUI state(m_items[i]);
+        state.DoUpdate(target);
+        m_buttons[i]->setEnabled(state.m_bEnabled);
+    }
+}

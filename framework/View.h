@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Wnd.h"
+
+#include <QWidget>
+
+class CDocument;
+class CFrameWnd;
+class QPainter;
+
+// A drawing context is a painter on the view.
+using CDC = QPainter;
+
+struct CREATESTRUCT {
+    int x = 0;
+    int y = 0;
+    int cx = 0;
+    int cy = 0;
+    long style = 0;
+    QString lpszClass;
+};
+using LPCREATESTRUCT = CREATESTRUCT*;
+
+// Virtual-key codes the program looks at.
+constexpr UINT VK_LEFT = 0x25;
+constexpr UINT VK_RIGHT = 0x27;
+// The platform's virtual-key code for a Qt key, 0 when it has none.
+UINT AfxVirtualKey(int qtKey);
+
+// The client window that shows a document. Window messages reach the message
+// map of the derived class; what it leaves unhandled gets Qt's default.
+class CView : public QWidget, public CWnd {
+public:
+    CView();
+
+    QWidget* GetWidget() override { return this; }
+    CDocument* GetDocument() const { return m_pDocument; }
+    CFrameWnd* GetParentFrame() const;
+
+    virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
+    virtual void OnInitialUpdate();
+    virtual void OnDraw(CDC* pDC) = 0;
+
+    // Own table first, then the document's.
+    BOOL OnCmdMsg(UINT id, CCmdUI* pUI) override;
+
+    // Links the view to its document; the framework calls this once.
+    void AttachDocument(CDocument* document);
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    CPoint ClientPoint(QMouseEvent* event);
+
+    CDocument* m_pDocument = nullptr;
+};

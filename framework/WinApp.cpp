@@ -1,0 +1,129 @@
+#include "WinApp.h"
+
+#include "AfxRes.h"
+#include "DocTemplate.h"
+#include "Document.h"
+#include "FrameWnd.h"
+#include "ResourceTable.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+    ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(const char* appName) : m_initialName(appName)
+{
+    g_app = this;
+    if (appName)
+        m_pszAppName = QString::fromLocal8Bit(appName);
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    if (m_pszAppName.isEmpty())
+        m_pszAppName = AfxLoadString(AFX_IDS_APP_TITLE);
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    SaveStdProfileSettings();
+    return 0;
+}
+
+void CWinApp::SetRegistryKey(const CString& key)
+{
+    m_pszRegistryKey = key;
+}
+
+void CWinApp::AddDocTemplate(CDocTemplate* docTemplate)
+{
+    m_templates.emplace_back(docTemplate);
+}
+
+CDocTemplate* CWinApp::GetFirstDocTemplate() const
+{
+    return m_templates.empty() ? nullptr : m_templates.front().get();
+}
+
+void CWinApp::CloseAllDocuments()
+{
+    m_templates.clear();
+    m_pMainWnd = nullptr;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info)
+{
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (info.m_strFileName.isEmpty()) {
+            info.m_strFileName = args[i];
+            info.m_nShellCommand = CCommandLineInfo::FileOpen;
+        }
+    }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
+{
+    CDocTemplate* docTemplate = GetFirstDocTemplate();
+    if (!docTemplate)
+        return FALSE;
+    if (info.m_nShellCommand == CCommandLineInfo::FileOpen)
+        return docTemplate->OpenDocumentFile(&info.m_strFileName) != nullptr;
+    return docTemplate->OpenDocumentFile(nullptr) != nullptr;
+}
+
+void CWinApp::OnFileNew()
+{
+    if (CDocTemplate* docTemplate = GetFirstDocTemplate())
+        docTemplate->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd)
+        m_pMainWnd->close();
+}
+
+void CWinApp::DoWaitCursor(int nCode)
+{
+    if (nCode > 0) {
+        ++m_waitCursorCount;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (nCode < 0 && m_waitCursorCount > 0) {
+        --m_waitCursorCount;
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+int AfxWinMain(int argc, char** argv)
+{
+    QApplication qtApp(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return 1;
+    int result = 0;
+    if (app->InitInstance())
+        result = QApplication::exec();
+    app->ExitInstance();
+    app->CloseAllDocuments();
+    return result;
+}

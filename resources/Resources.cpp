@@ -1,0 +1,132 @@
+#include "Resources.h"
+
+#include "resource.h"
+
+#include <QtGlobal>
+
+#include <map>
+
+namespace {
+
+const MenuResource mainMenu{{
+    {QStringLiteral("&File"), 0,
+     {{ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O")},
+      {ID_FILE_SAVE_AS, QStringLiteral("Save &As...\tCtrl+S")},
+      {0, QString()},
+      {ID_APP_EXIT, QStringLiteral("E&xit\tAlt+F4")}}},
+    {QStringLiteral("Rotate"), 0,
+     {{ID_ROTATE_LEFT, QStringLiteral("Left\t<--")},
+      {ID_ROTATE_RIGHT, QStringLiteral("Right\t -->")}}},
+    {QStringLiteral("Hot keys"), ID_HELP, {}},
+    {QStringLiteral("About"), ID_APP_ABOUT, {}},
+}};
+
+const std::vector<AcceleratorEntry> mainAccelerators{
+    {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
+    {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
+    {QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE},
+    {QKeySequence(Qt::CTRL | Qt::Key_Z), ID_EDIT_UNDO},
+    {QKeySequence(Qt::CTRL | Qt::Key_X), ID_EDIT_CUT},
+    {QKeySequence(Qt::CTRL | Qt::Key_C), ID_EDIT_COPY},
+    {QKeySequence(Qt::CTRL | Qt::Key_V), ID_EDIT_PASTE},
+    {QKeySequence(Qt::ALT | Qt::Key_Backspace), ID_EDIT_UNDO},
+    {QKeySequence(Qt::SHIFT | Qt::Key_Delete), ID_EDIT_CUT},
+    {QKeySequence(Qt::CTRL | Qt::Key_Insert), ID_EDIT_COPY},
+    {QKeySequence(Qt::SHIFT | Qt::Key_Insert), ID_EDIT_PASTE},
+    {QKeySequence(Qt::Key_F6), ID_NEXT_PANE},
+    {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
+};
+
+const ToolBarResource mainToolBar{
+    1, QSize(40, 40),
+    {ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_TOOLBAR_BUTTON_32774, 0, ID_ROTATE_LEFT, ID_ROTATE_RIGHT}};
+
+const std::map<UINT, QString>& Strings()
+{
+    static const std::map<UINT, QString> strings{
+        {IDR_MAINFRAME, QStringLiteral("Veilcut\n\nVeilcu\n\n\nVeilcut.Document\nVeilcu Document")},
+        {AFX_IDS_APP_TITLE, QStringLiteral("Veilcut")},
+        {AFX_IDS_IDLEMESSAGE, QStringLiteral("Ready")},
+        {ID_FILE_NEW, QStringLiteral("Create a new document\nNew")},
+        {ID_FILE_OPEN, QStringLiteral("Open an existing document\nOpen")},
+        {ID_FILE_CLOSE, QStringLiteral("Close the active document\nClose")},
+        {ID_FILE_SAVE, QStringLiteral("Save the active document\nSave")},
+        {ID_FILE_SAVE_AS, QStringLiteral("Save the active document with a new name\nSave As")},
+        {ID_APP_ABOUT, QStringLiteral("Display program information, version number and copyright\nAbout")},
+        {ID_APP_EXIT, QStringLiteral("Quit the application; prompts to save documents\nExit")},
+        {ID_EDIT_CLEAR, QStringLiteral("Erase the selection\nErase")},
+        {ID_EDIT_CLEAR_ALL, QStringLiteral("Erase everything\nErase All")},
+        {ID_EDIT_COPY, QStringLiteral("Copy the selection and put it on the Clipboard\nCopy")},
+        {ID_EDIT_CUT, QStringLiteral("Cut the selection and put it on the Clipboard\nCut")},
+        {ID_EDIT_FIND, QStringLiteral("Find the specified text\nFind")},
+        {ID_EDIT_PASTE, QStringLiteral("Insert Clipboard contents\nPaste")},
+        {ID_EDIT_REPEAT, QStringLiteral("Repeat the last action\nRepeat")},
+        {ID_EDIT_REPLACE, QStringLiteral("Replace specific text with different text\nReplace")},
+        {ID_EDIT_SELECT_ALL, QStringLiteral("Select the entire document\nSelect All")},
+        {ID_EDIT_UNDO, QStringLiteral("Undo the last action\nUndo")},
+        {ID_EDIT_REDO, QStringLiteral("Redo the previously undone action\nRedo")},
+        {ID_WINDOW_SPLIT, QStringLiteral("Split the active window into panes\nSplit")},
+        {ID_NEXT_PANE, QStringLiteral("Switch to the next window pane\nNext Pane")},
+        {ID_PREV_PANE, QStringLiteral("Switch back to the previous window pane\nPrevious Pane")},
+    };
+    return strings;
+}
+
+const std::map<UINT, QString>& Images()
+{
+    static const std::map<UINT, QString> images{
+        {IDR_MAINFRAME, QStringLiteral(":/images/icon128_256.png")},
+        {IDR_VeilcutTYPE, QStringLiteral(":/images/icon129.png")},
+        {IDC_CLOSED_HAND, QStringLiteral(":/images/cursor132.png")},
+        {IDC_OPEN_HAND, QStringLiteral(":/images/cursor133.png")},
+        {IDR_TOOLBAR, QStringLiteral(":/images/bmp139.png")},
+        {IDB_OPEN, QStringLiteral(":/images/bmp142.png")},
+        {IDB_SAVE_AS, QStringLiteral(":/images/bmp143.png")},
+        {IDB_ROTATE_RIGHT, QStringLiteral(":/images/bmp144.png")},
+        {IDB_ROTATE_LEFT, QStringLiteral(":/images/bmp146.png")},
+        {IDI_EMPTY, QStringLiteral(":/images/icon147.png")},
+    };
+    return images;
+}
+
+} // namespace
+
+const MenuResource* CVeilcutResources::FindMenu(UINT id) const
+{
+    return id == IDR_MAINFRAME ? &mainMenu : nullptr;
+}
+
+const std::vector<AcceleratorEntry>* CVeilcutResources::FindAccelerators(UINT id) const
+{
+    return id == IDR_MAINFRAME ? &mainAccelerators : nullptr;
+}
+
+const ToolBarResource* CVeilcutResources::FindToolBar(UINT id) const
+{
+    return id == IDR_TOOLBAR ? &mainToolBar : nullptr;
+}
+
+QString CVeilcutResources::FindString(UINT id) const
+{
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 16)
+        return QStringLiteral("Open this document");
+    const auto it = Strings().find(id);
+    return it == Strings().end() ? QString() : it->second;
+}
+
+QString CVeilcutResources::FindImage(UINT id) const
+{
+    const auto it = Images().find(id);
+    return it == Images().end() ? QString() : it->second;
+}
+
+const CVeilcutResources& VeilcutResources()
+{
+    static const CVeilcutResources table = [] {
+        // The pictures are compiled into the static library; make sure they are linked in.
+        Q_INIT_RESOURCE(Veilcut);
+        return CVeilcutResources();
+    }();
+    AfxSetResources(&table);
+    return table;
+}

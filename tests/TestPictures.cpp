@@ -1,0 +1,73 @@
+#include "TestPictures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <random>
+#include <sstream>
+
+BitmapPtr MakePicture(unsigned width, unsigned height,
+                      const std::function<Bgr(unsigned x, unsigned y)>& colour)
+{
+    BitmapPtr dib(FreeImage_Allocate(int(width), int(height), 24, 0, 0, 0));
+    for (unsigned y = 0; y < height; ++y) {
+        for (unsigned x = 0; x < width; ++x) {
+            const Bgr c = colour(x, y);
+            RGBQUAD q{c.blue, c.green, c.red, 0};
+            FreeImage_SetPixelColor(dib.get(), x, y, &q);
+        }
+    }
+    return dib;
+}
+
+BitmapPtr MakeNoisePicture(unsigned width, unsigned height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> byte(0, 255);
+    return MakePicture(width, height, [&](unsigned, unsigned) {
+        return Bgr{BYTE(byte(random)), BYTE(byte(random)), BYTE(byte(random))};
+    });
+}
+
+Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y)
+{
+    RGBQUAD q{};
+    FreeImage_GetPixelColor(dib, x, y, &q);
+    return Bgr{q.rgbBlue, q.rgbGreen, q.rgbRed};
+}
+
+std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual)
+{
+    std::ostringstream out;
+    if (!expected || !actual) {
+        out << "missing bitmap: expected " << expected << ", actual " << actual;
+        return out.str();
+    }
+    const unsigned w = FreeImage_GetWidth(expected), h = FreeImage_GetHeight(expected);
+    if (w != FreeImage_GetWidth(actual) || h != FreeImage_GetHeight(actual)) {
+        out << "size differs: expected " << w << "x" << h << ", actual "
+            << FreeImage_GetWidth(actual) << "x" << FreeImage_GetHeight(actual);
+        return out.str();
+    }
+    for (unsigned y = 0; y < h; ++y) {
+        for (unsigned x = 0; x < w; ++x) {
+            const Bgr e = PixelAt(expected, x, y), a = PixelAt(actual, x, y);
+            if (!(e == a)) {
+                out << "pixel (" << x << ", " << y << ") differs: expected bgr("
+                    << int(e.blue) << ", " << int(e.green) << ", " << int(e.red) << "), actual bgr("
+                    << int(a.blue) << ", " << int(a.green) << ", " << int(a.red) << ")";
+                return out.str();
+            }
+        }
+    }
+    return {};
+}
+
+QString MakeScratchFolder(const QString& name)
+{
+    static QTemporaryDir root(QDir::homePath() + "/scratch-XXXXXX");
+    const QString path = root.path() + "/" + name;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}

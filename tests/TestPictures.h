@@ -1,0 +1,35 @@
+#pragma once
+
+#include <FreeImage.h>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// Owns a FreeImage bitmap for the length of a test.
+struct BitmapDeleter {
+    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
+};
+using BitmapPtr = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+struct Bgr {
+    BYTE blue, green, red;
+    bool operator==(const Bgr&) const = default;
+};
+
+// A 24-bit bitmap whose pixel (x, y) (y counted from the bottom, as FreeImage
+// counts) is colour(x, y).
+BitmapPtr MakePicture(unsigned width, unsigned height,
+                      const std::function<Bgr(unsigned x, unsigned y)>& colour);
+// A 24-bit bitmap of random pixels; the same seed gives the same picture.
+BitmapPtr MakeNoisePicture(unsigned width, unsigned height, unsigned seed);
+
+Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y);
+
+// Empty when both bitmaps have the same size and the same blue, green and red
+// bytes; otherwise says where the first difference is and what both hold.
+std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
+
+// A fresh empty folder under the test build tree, removed at the end of the run.
+QString MakeScratchFolder(const QString& name);
