@@ -1,6 +1,6 @@
-#include "WinApp.h"
+#include "app/VeilcutApp.h"
 
 int main(int argc, char** argv)
 {
-    return AfxWinMain(argc, argv);
+    return AfxWinMain(theApp, argc, argv);
 }

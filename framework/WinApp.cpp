@@ -22,7 +22,7 @@ BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(const char* appName) : m_initialName(appName)
+CWinApp::CWinApp(const char* appName)
 {
     g_app = this;
     if (appName)
@@ -35,10 +35,14 @@ CWinApp::~CWinApp()
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance()
+void CWinApp::InitApplicationName()
 {
     if (m_pszAppName.isEmpty())
         m_pszAppName = AfxLoadString(AFX_IDS_APP_TITLE);
+}
+
+BOOL CWinApp::InitInstance()
+{
     return TRUE;
 }
 
@@ -113,17 +117,15 @@ void CWinApp::DoWaitCursor(int nCode)
     }
 }
 
-int AfxWinMain(int argc, char** argv)
+int AfxWinMain(CWinApp& app, int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    CWinApp* app = AfxGetApp();
-    if (!app)
-        return 1;
+    app.InitApplicationName();
     int result = 0;
-    if (app->InitInstance())
+    if (app.InitInstance())
         result = QApplication::exec();
-    app->ExitInstance();
-    app->CloseAllDocuments();
+    app.ExitInstance();
+    app.CloseAllDocuments();
     return result;
 }

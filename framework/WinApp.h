@@ -22,10 +22,11 @@ public:
 // cursor, and the last stop of command routing.
 class CWinApp : public CCmdTarget {
 public:
-    // The name defaults to the string AFX_IDS_APP_TITLE.
     explicit CWinApp(const char* appName = nullptr);
     ~CWinApp() override;
 
+    // Without a name of its own the application takes string AFX_IDS_APP_TITLE.
+    void InitApplicationName();
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
@@ -67,10 +68,9 @@ private:
     QStringList m_recentFiles;
     UINT m_maxRecentFiles = 0;
     int m_waitCursorCount = 0;
-    const char* m_initialName = nullptr;
 };
 
 CWinApp* AfxGetApp();
 
-// Creates the Qt application, runs InitInstance and the message loop.
-int AfxWinMain(int argc, char** argv);
+// Creates the Qt application, runs the application's InitInstance and the message loop.
+int AfxWinMain(CWinApp& app, int argc, char** argv);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <FreeImage.h>
+#include <QString>
+
+enum class PictureLoadFailure { None, Unreadable, TooLarge };
+
+// Decodes the picture file at `path` as `format` with `flags`, like FreeImage_Load
+// but safe against damaged metadata and absurd sizes. Returns the bitmap as
+// FreeImage gives it (any depth; the caller converts), or nullptr with *failure set.
+FIBITMAP* LoadPictureFile(FREE_IMAGE_FORMAT format, const QString& path, int flags, PictureLoadFailure* failure);
