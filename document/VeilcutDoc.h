@@ -19,8 +19,11 @@ public:
     void Serialize(CArchive& ar) override;
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const CString& path) override;
+    BOOL OnSaveDocument(const CString& path) override;
+    BOOL SaveModified() override;
 
     void OnFileOpen();
+    void OnFileSaveAs();
     void OnUpdateRotateLeft(CCmdUI* pCmdUI);
     void OnUpdateRotateRight(CCmdUI* pCmdUI);
     void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
@@ -48,6 +51,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Runs the Open command again when an earlier one was interrupted by the prompt.
+    void ResumeOpen();
     void ReplacePicture(FIBITMAP* picture);
     // Loads and converts to 24 bits; false with the user told why.
     bool LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags);

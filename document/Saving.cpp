@@ -1,0 +1,104 @@
+#include "document/VeilcutDoc.h"
+
+#include "DialogHost.h"
+#include "FileDialog.h"
+#include "app/VeilcutApp.h"
+#include "display/VeilcutView.h"
+#include "document/DocumentMessages.h"
+#include "document/MaskBurn.h"
+#include "document/PictureWriter.h"
+
+#include <optional>
+
+namespace {
+
+struct SaveFormat {
+    FREE_IMAGE_FORMAT format;
+    int flags;
+};
+
+// Saving takes fewer names than opening: four-letter suffixes only.
+std::optional<SaveFormat> SaveFormatOf(const CString& path)
+{
+    if (path.endsWith(QLatin1String(".bmp")) || path.endsWith(QLatin1String(".BMP")))
+        return SaveFormat{FIF_BMP, BMP_DEFAULT};
+    if (path.endsWith(QLatin1String(".jpg")) || path.endsWith(QLatin1String(".JPG")))
+        return SaveFormat{FIF_JPEG, JPEG_QUALITYSUPERB};
+    return std::nullopt;
+}
+
+} // namespace
+
+void CVeilcutDoc::OnFileSaveAs()
+{
+    m_view->Invalidate(FALSE);
+    CFileDialog dialog(FALSE, QStringLiteral("jpg"), m_fileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
+    dialog.m_ofn.lpstrInitialDir = m_saveDir;
+    if (dialog.DoModal() == IDOK) {
+        theApp.DoWaitCursor(1);
+        const CString path = dialog.GetPathName();
+        OnSaveDocument(path);
+        m_saveDir = FolderOf(path);
+        theApp.DoWaitCursor(-1);
+    }
+    m_view->Invalidate(FALSE);
+}
+
+BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
+{
+    const std::optional<SaveFormat> format = SaveFormatOf(path);
+    if (!format) {
+        AfxMessageBox(DocumentMessages::UnsupportedSaveFormat(), MB_OK, 0);
+        return FALSE;
+    }
+    if (!m_picture) {
+        // The framework's Save can get here before any picture was opened.
+        AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
+        return FALSE;
+    }
+    const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
+    BurnEllipse(m_picture, unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
+
+    const bool written = WritePictureFile(m_picture, format->format, format->flags, path);
+    if (!written)
+        AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
+    else
+        SetModifiedFlag(FALSE);   // a failed save keeps the turned picture guarded by the prompt
+    m_view->BuildDisplayImage();
+    m_view->Invalidate(TRUE);
+    return written;
+}
+
+BOOL CVeilcutDoc::SaveModified()
+{
+    if (!IsModified())
+        return TRUE;
+    m_view->Invalidate(FALSE);
+    switch (AfxMessageBox(DocumentMessages::SavePrompt(m_fileName), MB_YESNOCANCEL, 0)) {
+    case IDCANCEL:
+        m_openPending = FALSE;
+        return FALSE;
+    case IDYES:
+        OnFileSaveAs();
+        if (IsModified()) {
+            // Nothing was saved: keep the picture as if the user had cancelled.
+            m_openPending = FALSE;
+            return FALSE;
+        }
+        ResumeOpen();
+        return TRUE;
+    case IDNO:
+        SetModifiedFlag(FALSE);
+        ResumeOpen();
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}
+
+void CVeilcutDoc::ResumeOpen()
+{
+    if (m_openPending)
+        OnFileOpen();
+}

@@ -1,0 +1,64 @@
+#include "AppSession.h"
+
+#include "DocTemplate.h"
+#include "app/MainFrm.h"
+#include "app/VeilcutApp.h"
+#include "display/VeilcutView.h"
+#include "document/VeilcutDoc.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+AppSession::AppSession(const QString& commandLinePath)
+{
+    theApp.CloseAllDocuments();
+    theApp.InitApplicationName();
+    theApp.SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
+    theApp.AddDocTemplate(CSingleDocTemplate::Make<CVeilcutDoc, CMainFrame, CVeilcutView>(128));
+    CCommandLineInfo info;
+    if (!commandLinePath.isEmpty()) {
+        info.m_nShellCommand = CCommandLineInfo::FileOpen;
+        info.m_strFileName = commandLinePath;
+    }
+    m_started = theApp.ProcessShellCommand(info);
+}
+
+AppSession::~AppSession()
+{
+    theApp.CloseAllDocuments();
+    QCoreApplication::processEvents();
+}
+
+CMainFrame* AppSession::frame() const
+{
+    return static_cast<CMainFrame*>(theApp.m_pMainWnd);
+}
+
+CVeilcutView* AppSession::view() const
+{
+    return frame() ? static_cast<CVeilcutView*>(frame()->GetActiveView()) : nullptr;
+}
+
+CVeilcutDoc* AppSession::doc() const
+{
+    return view() ? view()->GetDocument() : nullptr;
+}
+
+void AppSession::SetClientSize(int w, int h)
+{
+    CMainFrame* f = frame();
+    f->showNormal();
+    QCoreApplication::processEvents();
+    for (int attempt = 0; attempt < 5 && view()->size() != QSize(w, h); ++attempt) {
+        const QSize extra = f->size() - view()->size();
+        f->resize(QSize(w, h) + extra);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(view()->size(), QSize(w, h));
+}
+
+void AppSession::Command(unsigned id)
+{
+    frame()->SendCommand(id);
+}
