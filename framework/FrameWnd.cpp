@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QThread>
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CCmdTarget)
     ON_WM_CREATE()
@@ -211,8 +212,10 @@ void CFrameWnd::DestroyWindow()
 {
     m_bDestroyed = TRUE;
     hide();
+    // Ending the loop is for the loop that runs; with none running, exit()
+    // would make every later loop return at once.
     CWinApp* app = AfxGetApp();
-    if (app && app->m_pMainWnd == this)
+    if (app && app->m_pMainWnd == this && QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(0);
 }
 

@@ -1,1 +1,191 @@
+#include "AppSession.h"
+#include "CmdUI.h"
+#include "app/AboutDialog.h"
+#include "app/MainFrm.h"
+#include "display/VeilcutView.h"
+#include "document/VeilcutDoc.h"
+#include "resources/resource.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+namespace {
+
+struct MenuItem {
+    QString text;
+    bool separator = false;
+};
+
+std::vector<MenuItem> ItemsOf(QMenu* menu)
+{
+    std::vector<MenuItem> items;
+    for (QAction* a : menu->actions())
+        items.push_back({a->text(), a->isSeparator()});
+    return items;
+}
+
+QMenu* PopupNamed(CMainFrame* frame, const QString& text)
+{
+    for (QAction* a : frame->menuBar()->actions()) {
+        if (a->text() == text)
+            return a->menu();
+    }
+    return nullptr;
+}
+
+QAction* MenuItemNamed(QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text)
+            return a;
+    }
+    return nullptr;
+}
+
+// A real event loop, which goes idle between events (QTest::qWait never does).
+void RunEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+TEST(AppShell, MenuBarHoldsFileRotateHotKeysAbout)
+{
+    AppSession session;
+    ASSERT_TRUE(session.started());
+    QStringList bar;
+    for (QAction* a : session.frame()->menuBar()->actions())
+        bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "Rotate", "Hot keys", "About"}));
+
+    QMenu* file = PopupNamed(session.frame(), QStringLiteral("&File"));
+    ASSERT_NE(file, nullptr);
+    const std::vector<MenuItem> fileItems = ItemsOf(file);
+    ASSERT_EQ(fileItems.size(), 4u);
+    EXPECT_EQ(fileItems[0].text, QStringLiteral("&Open...\tCtrl+O"));
+    EXPECT_EQ(fileItems[1].text, QStringLiteral("Save &As...\tCtrl+S"));
+    EXPECT_TRUE(fileItems[2].separator);
+    EXPECT_EQ(fileItems[3].text, QStringLiteral("E&xit\tAlt+F4"));
+
+    QMenu* rotate = PopupNamed(session.frame(), QStringLiteral("Rotate"));
+    ASSERT_NE(rotate, nullptr);
+    const std::vector<MenuItem> rotateItems = ItemsOf(rotate);
+    ASSERT_EQ(rotateItems.size(), 2u);
+    EXPECT_EQ(rotateItems[0].text, QStringLiteral("Left\t<--"));
+    EXPECT_EQ(rotateItems[1].text, QStringLiteral("Right\t -->"));
+
+    EXPECT_EQ(PopupNamed(session.frame(), QStringLiteral("Hot keys")), nullptr) << "no pop-up under Hot keys";
+    EXPECT_EQ(PopupNamed(session.frame(), QStringLiteral("About")), nullptr) << "no pop-up under About";
+}
+
+TEST(AppShell, PictureCommandsFollowTheDocumentBeforeThePopupOpens)
+{
+    AppSession session;
+    QMenu* file = PopupNamed(session.frame(), QStringLiteral("&File"));
+    QMenu* rotate = PopupNamed(session.frame(), QStringLiteral("Rotate"));
+    auto showMenus = [&] {
+        emit file->aboutToShow();
+        emit rotate->aboutToShow();
+    };
+    showMenus();
+    EXPECT_TRUE(MenuItemNamed(file, QStringLiteral("&Open...\tCtrl+O"))->isEnabled());
+    EXPECT_FALSE(MenuItemNamed(file, QStringLiteral("Save &As...\tCtrl+S"))->isEnabled());
+    EXPECT_TRUE(MenuItemNamed(file, QStringLiteral("E&xit\tAlt+F4"))->isEnabled());
+    EXPECT_FALSE(MenuItemNamed(rotate, QStringLiteral("Left\t<--"))->isEnabled());
+    EXPECT_FALSE(MenuItemNamed(rotate, QStringLiteral("Right\t -->"))->isEnabled());
+
+    session.doc()->m_picture = FreeImage_Allocate(4, 4, 24);
+    showMenus();
+    EXPECT_TRUE(MenuItemNamed(file, QStringLiteral("Save &As...\tCtrl+S"))->isEnabled());
+    EXPECT_TRUE(MenuItemNamed(rotate, QStringLiteral("Left\t<--"))->isEnabled());
+    EXPECT_TRUE(MenuItemNamed(rotate, QStringLiteral("Right\t -->"))->isEnabled());
+}
+
+TEST(AppShell, ToolbarButtonsFollowTheDocumentWhenIdle)
+{
+    AppSession session;
+    session.frame()->show();
+    CToolBar& bar = session.frame()->m_wndToolBar;
+    ASSERT_EQ(bar.GetButtonCount(), 7);
+    const UINT ids[] = {ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_TOOLBAR_BUTTON_32774, 0, ID_ROTATE_LEFT, ID_ROTATE_RIGHT};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(bar.GetItemID(i), ids[i]);
+        EXPECT_EQ(bar.GetButton(i) == nullptr, ids[i] == 0) << "separators have no button";
+    }
+    RunEventLoopFor(20);
+    auto enabled = [&](int i) { return bar.GetButton(i)->isEnabled(); };
+    EXPECT_TRUE(enabled(0));
+    EXPECT_FALSE(enabled(1));
+    EXPECT_FALSE(enabled(3));
+    EXPECT_FALSE(enabled(5));
+    EXPECT_FALSE(enabled(6));
+
+    session.doc()->m_picture = FreeImage_Allocate(4, 4, 24);
+    RunEventLoopFor(20);
+    EXPECT_TRUE(enabled(1));
+    EXPECT_FALSE(enabled(3)) << "the empty button has no handler and stays disabled";
+    EXPECT_TRUE(enabled(5));
+    EXPECT_TRUE(enabled(6));
+    EXPECT_TRUE(bar.GetButton(0)->toolTip().isEmpty() || bar.GetButton(0)->text().isEmpty());
+}
+
+TEST(AppShell, CtrlSSendsTheFrameworkSaveNotSaveAs)
+{
+    AppSession session;
+    session.frame()->show();
+    session.frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+    session.dialogs.CancelFileDialog();
+    QTest::keyClick(session.view(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(session.dialogs.fileDialogs.size(), 1u);
+    // The framework's own save dialog carries no filter of the program's.
+    EXPECT_TRUE(session.dialogs.fileDialogs[0].filter.isEmpty());
+    EXPECT_FALSE(session.dialogs.fileDialogs[0].open);
+}
+
+TEST(AppShell, AboutCommandRunsTheAboutBoxModally)
+{
+    AppSession session;
+    session.Command(ID_APP_ABOUT);
+    EXPECT_EQ(session.dialogs.modalDialogs, std::vector<UINT>{IDD_ABOUTBOX});
+}
+
+TEST(AppShell, AboutBoxShowsItsTextsAndClosesOnEscape)
+{
+    CAboutDialog about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Veilcut"));
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Veilcut Version 1.0")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Veilcut uses FreeImage.dll in\n      manipulating the pictures.")));
+    EXPECT_TRUE(about.findChildren<QAbstractButton*>().isEmpty()) << "the About box has no buttons";
+    EXPECT_GT(about.height(), about.width()) << "279 by 347 dialog units";
+
+    about.open();
+    ASSERT_TRUE(about.isVisible());
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
+}
+
+TEST(AppShell, StartsWithEmptyDocumentLinkedToViewAndFrame)
+{
+    AppSession session;
+    ASSERT_TRUE(session.started());
+    CVeilcutDoc* doc = session.doc();
+    EXPECT_EQ(doc->m_view, session.view());
+    EXPECT_EQ(session.frame()->m_doc, doc);
+    EXPECT_EQ(doc->m_picture, nullptr);
+    EXPECT_TRUE(doc->m_settingsLoaded);
+    EXPECT_EQ(session.view()->m_ellipse, CRect(-50, 50, 50, 200));
+    EXPECT_EQ(session.frame()->windowTitle(), QStringLiteral("Untitled - Veilcut"));
+}
