@@ -34,24 +34,6 @@ Bitmap MakeNoise(unsigned width, unsigned height)
     return dib;
 }
 
-void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, double scale,
-                          FIBITMAP* display)
-{
-    RGBQUAD fill{100, 100, 100, 0};
-    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
-    for (unsigned y = 0; y < dh; ++y) {
-        for (unsigned x = 0; x < dw; ++x) {
-            const double sx = x / scale, sy = y / scale;
-            if ((width - 1.0) > sx && (height - 1.0) > sy) {
-                RGBQUAD quad{};
-                SampleBilinear(picture, sx, sy, &quad);
-                FreeImage_SetPixelColor(display, x, y, &quad);
-            } else {
-                FreeImage_SetPixelColor(display, x, y, &fill);
-            }
-        }
-    }
-}
 
 double BestMilliseconds(int runs, const std::function<void()>& work)
 {

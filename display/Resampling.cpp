@@ -55,24 +55,6 @@ bool ScanLinesAreSafe(FIBITMAP* picture, unsigned width, unsigned height, double
         && width <= FreeImage_GetWidth(picture) && height <= FreeImage_GetHeight(picture);
 }
 
-void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, double scale,
-                          FIBITMAP* display)
-{
-    RGBQUAD fill{kFillByte, kFillByte, kFillByte, 0};
-    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
-    for (unsigned y = 0; y < dh; ++y) {
-        for (unsigned x = 0; x < dw; ++x) {
-            const double sx = x / scale, sy = y / scale;
-            if ((width - 1.0) > sx && (height - 1.0) > sy) {
-                RGBQUAD quad{};
-                SampleBilinear(picture, sx, sy, &quad);
-                FreeImage_SetPixelColor(display, x, y, &quad);
-            } else {
-                FreeImage_SetPixelColor(display, x, y, &fill);
-            }
-        }
-    }
-}
 
 // Where one inside display column samples the picture; the same for every scan line.
 struct Column {
@@ -143,6 +125,25 @@ void ResampleByScanLines(FIBITMAP* picture, unsigned width, unsigned height, dou
 }
 
 }  // namespace
+
+void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+                          FIBITMAP* display)
+{
+    RGBQUAD fill{kFillByte, kFillByte, kFillByte, 0};
+    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
+    for (unsigned y = 0; y < dh; ++y) {
+        for (unsigned x = 0; x < dw; ++x) {
+            const double sx = x / scale, sy = y / scale;
+            if ((width - 1.0) > sx && (height - 1.0) > sy) {
+                RGBQUAD quad{};
+                SampleBilinear(picture, sx, sy, &quad);
+                FreeImage_SetPixelColor(display, x, y, &quad);
+            } else {
+                FreeImage_SetPixelColor(display, x, y, &fill);
+            }
+        }
+    }
+}
 
 BOOL SampleBilinear(FIBITMAP* picture, double x, double y, RGBQUAD* quad)
 {

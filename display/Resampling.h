@@ -6,3 +6,6 @@
 BOOL SampleBilinear(FIBITMAP* picture, double x, double y, RGBQUAD* quad);
 // Fills the whole of `display` from `picture` shown at `scale`; `width` and `height` are the picture size used by the inside test.
 void ResampleBilinear(FIBITMAP* picture, unsigned width, unsigned height, double scale, FIBITMAP* display);
+// The same with one FreeImage read per neighbour and one write per display pixel:
+// the definition the fast path must match, and its fallback for unusual bitmaps.
+void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, double scale, FIBITMAP* display);

@@ -6,28 +6,10 @@
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
 #include "document/MaskBurn.h"
+#include "document/PictureFormats.h"
 #include "document/PictureWriter.h"
 
-#include <optional>
 
-namespace {
-
-struct SaveFormat {
-    FREE_IMAGE_FORMAT format;
-    int flags;
-};
-
-// Saving takes fewer names than opening: four-letter suffixes only.
-std::optional<SaveFormat> SaveFormatOf(const CString& path)
-{
-    if (path.endsWith(QLatin1String(".bmp")) || path.endsWith(QLatin1String(".BMP")))
-        return SaveFormat{FIF_BMP, BMP_DEFAULT};
-    if (path.endsWith(QLatin1String(".jpg")) || path.endsWith(QLatin1String(".JPG")))
-        return SaveFormat{FIF_JPEG, JPEG_QUALITYSUPERB};
-    return std::nullopt;
-}
-
-} // namespace
 
 void CVeilcutDoc::OnFileSaveAs()
 {
@@ -47,7 +29,7 @@ void CVeilcutDoc::OnFileSaveAs()
 
 BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
 {
-    const std::optional<SaveFormat> format = SaveFormatOf(path);
+    const std::optional<PictureFormat> format = SaveFormatOf(path);
     if (!format) {
         AfxMessageBox(DocumentMessages::UnsupportedSaveFormat(), MB_OK, 0);
         return FALSE;

@@ -6,10 +6,10 @@
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
+#include "document/PictureFormats.h"
 #include "document/PictureLoader.h"
 #include "resources/resource.h"
 
-#include <optional>
 
 BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
     ON_COMMAND(ID_FILE_OPEN, &CVeilcutDoc::OnFileOpen)
@@ -19,25 +19,6 @@ BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CVeilcutDoc::OnUpdateFileSaveAs)
 END_MESSAGE_MAP()
 
-namespace {
-
-struct PictureFormat {
-    FREE_IMAGE_FORMAT format;
-    int flags;
-};
-
-// The format follows the name alone, compared byte for byte.
-std::optional<PictureFormat> OpenFormatOf(const CString& path)
-{
-    if (path.endsWith(QLatin1String(".bmp")) || path.endsWith(QLatin1String(".BMP")))
-        return PictureFormat{FIF_BMP, BMP_DEFAULT};
-    if (path.endsWith(QLatin1String(".jpg")) || path.endsWith(QLatin1String(".JPG")) ||
-        path.endsWith(QLatin1String(".jpeg")) || path.endsWith(QLatin1String(".JPEG")))
-        return PictureFormat{FIF_JPEG, JPEG_ACCURATE};
-    return std::nullopt;
-}
-
-} // namespace
 
 CString FolderOf(const CString& path)
 {
