@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialogHost.h"
+#include "QtPrinting.h"
 
 #include <QStringList>
 

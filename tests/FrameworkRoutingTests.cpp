@@ -257,6 +257,7 @@ TEST_F(FrameworkRouting, NewReusesTheOneDocumentAndRunsTheInitialUpdateAgain)
 TEST_F(FrameworkRouting, CommandLinePathThatCannotBeOpenedEndsStartUp)
 {
     theApp.CloseAllDocuments();
+    theApp.InitApplicationName();
     theApp.AddDocTemplate(CSingleDocTemplate::Make<RoutingDoc, RoutingFrame, RoutingView>(kNoResources));
     CCommandLineInfo info;
     info.m_nShellCommand = CCommandLineInfo::FileOpen;
