@@ -49,7 +49,6 @@ const Overlay kWhiteOverlay{0x00FFFFFF, {255, 255, 255}};
 
 // A uniform picture colour far from every overlay colour used here.
 const Bgr kPictureBgr{170, 90, 40};
-const Rgb kPicture{40, 90, 170};
 
 // The ellipse every overlay test uses: handles at (150, 50), (100, 99), (150, 149), (200, 99).
 const CRect kEllipse(100, 50, 201, 150);
@@ -70,6 +69,12 @@ protected:
         session.view()->m_ellipse = kEllipse;
     }
     QImage Grab() { return session.view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // What the display copy holds for client pixel (x, y).
+    Rgb Shown(int x, int y)
+    {
+        const CRect d = session.view()->m_displayRect;
+        return DisplayAt(session.doc()->m_display, x - d.left, d.bottom - 1 - y);
+    }
 
     AppSession session;
 };
@@ -103,35 +108,25 @@ TEST_F(ViewPaintingTest, DisplayCopyIsShownOneToOneAndUpright)
     EXPECT_EQ(At(image, 700, 10), kWhite);
 }
 
-TEST_F(ViewPaintingTest, FillIsPlainGrayWhateverTheOverlayColour)
+TEST_F(ViewPaintingTest, GrayFillAndOutlineInTheOverlayColour)
 {
     ShowUniformPicture();
-    for (const Overlay& overlay : {kGreen, kBlack, kWhiteOverlay, kRed}) {
+    for (const Overlay& overlay : {kGreen, kRed, kBlue, kBlack, kWhiteOverlay}) {
         SCOPED_TRACE(testing::Message() << "colour " << std::hex << overlay.color);
         session.view()->m_color = overlay.color;
         const QImage image = Grab();
         EXPECT_EQ(At(image, 150, 100), kFillGray);
         EXPECT_EQ(At(image, 130, 120), kFillGray);
-        EXPECT_EQ(At(image, 300, 300), kPicture);
-    }
-}
-
-TEST_F(ViewPaintingTest, OutlineCoversLeftToRightMinusOneAndTopToBottomMinusOne)
-{
-    ShowUniformPicture();
-    for (const Overlay& overlay : {kRed, kBlue, kGreen, kBlack}) {
-        SCOPED_TRACE(testing::Message() << "colour " << std::hex << overlay.color);
-        session.view()->m_color = overlay.color;
-        const QImage image = Grab();
-        const int midRow = 99, midColumn = 150;
-        EXPECT_EQ(At(image, 100, midRow), overlay.expected);   // L
-        EXPECT_NE(At(image, 99, midRow), overlay.expected);    // L - 1
-        EXPECT_EQ(At(image, 200, midRow), overlay.expected);   // R - 1
-        EXPECT_NE(At(image, 201, midRow), overlay.expected);   // R
-        EXPECT_EQ(At(image, midColumn, 50), overlay.expected); // T
-        EXPECT_NE(At(image, midColumn, 49), overlay.expected); // T - 1
-        EXPECT_EQ(At(image, midColumn, 149), overlay.expected); // B - 1
-        EXPECT_NE(At(image, midColumn, 150), overlay.expected); // B
+        EXPECT_EQ(At(image, 300, 300), Shown(300, 300));
+        // Outline from L to R - 1 on the middle row 99, from T to B - 1 on the middle column 150.
+        EXPECT_EQ(At(image, 100, 99), overlay.expected);
+        EXPECT_NE(At(image, 99, 99), overlay.expected);
+        EXPECT_EQ(At(image, 200, 99), overlay.expected);
+        EXPECT_NE(At(image, 201, 99), overlay.expected);
+        EXPECT_EQ(At(image, 150, 50), overlay.expected);
+        EXPECT_NE(At(image, 150, 49), overlay.expected);
+        EXPECT_EQ(At(image, 150, 149), overlay.expected);
+        EXPECT_NE(At(image, 150, 150), overlay.expected);
     }
 }
 
@@ -153,7 +148,7 @@ TEST_F(ViewPaintingTest, HandlesAreSquareOutlinesAtTheSideMidpoints)
     }
     // The top handle: an outline only, nothing just outside it.
     EXPECT_NE(At(image, 144, 44), kRed.expected);
-    EXPECT_EQ(At(image, 144, 44), kPicture);
+    EXPECT_EQ(At(image, 144, 44), Shown(144, 44));
     EXPECT_NE(At(image, 142, 43), kRed.expected);
     EXPECT_NE(At(image, 143, 42), kRed.expected);
     EXPECT_NE(At(image, 158, 57), kRed.expected);
@@ -183,7 +178,7 @@ TEST_F(ViewPaintingTest, WhileDraggingOnlyADottedOutlineIsDrawn)
     CVeilcutView* view = session.view();
     view->m_color = kRed.color;
     const auto solid = OutlinePixels(Grab(), kRed.expected);
-    ASSERT_GT(solid.size(), 200u);
+    ASSERT_GT(solid.size(), 150u);
 
     BOOL CVeilcutView::*const flags[] = {&CVeilcutView::m_dragMove, &CVeilcutView::m_dragLeft,
                                          &CVeilcutView::m_dragRight, &CVeilcutView::m_dragTop,
@@ -192,9 +187,9 @@ TEST_F(ViewPaintingTest, WhileDraggingOnlyADottedOutlineIsDrawn)
         SCOPED_TRACE(testing::Message() << "drag flag " << i);
         view->*flags[i] = TRUE;
         const QImage dragging = Grab();
-        EXPECT_EQ(At(dragging, 150, 100), kPicture);
-        EXPECT_EQ(At(dragging, 143, 43), kPicture);
-        EXPECT_EQ(At(dragging, 93, 92), kPicture);
+        EXPECT_EQ(At(dragging, 150, 100), Shown(150, 100));
+        EXPECT_EQ(At(dragging, 143, 43), Shown(143, 43));
+        EXPECT_EQ(At(dragging, 93, 92), Shown(93, 92));
         std::size_t lit = 0;
         for (const auto& [x, y] : solid)
             lit += At(dragging, x, y) == kRed.expected;
@@ -208,52 +203,41 @@ TEST_F(ViewPaintingTest, WhileDraggingOnlyADottedOutlineIsDrawn)
     }
 }
 
-TEST_F(ViewPaintingTest, OverlayStaysInsideTheDisplayRect)
+TEST_F(ViewPaintingTest, OverlayIsClippedToThePictureAndCaptionHasNoBackground)
 {
     // 200x300 in 800x600: shown at (200, 0, 600, 600); the ellipse straddles its left edge.
     ShowPicture(MakePicture(200, 300, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(200, 0, 600, 600));
     view->m_ellipse = CRect(150, 100, 301, 251);
-    view->m_color = kRed.color;
-    const QImage image = Grab();
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 200; ++x)
-            ASSERT_EQ(At(image, x, y), kWhite) << "at " << x << ", " << y;
-    EXPECT_EQ(At(image, 225, 175), kFillGray);
-    EXPECT_EQ(At(image, 300, 175), kRed.expected);   // right edge of the outline
-    EXPECT_EQ(At(image, 218, 93), kRed.expected);    // top handle corner
-}
-
-TEST_F(ViewPaintingTest, CaptionIsDrawnInTheOverlayColourWithoutBackground)
-{
-    // 200x300 in 800x600: shown at (200, 0, 600, 600).
-    ShowPicture(MakePicture(200, 300, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
-    CVeilcutView* view = session.view();
-    ASSERT_EQ(view->m_displayRect, CRect(200, 0, 600, 600));
-    view->m_ellipse = CRect(300, 300, 401, 400);
     for (const Overlay& overlay : {kRed, kBlack, kGreen}) {
         SCOPED_TRACE(testing::Message() << "colour " << std::hex << overlay.color);
         view->m_color = overlay.color;
         const QImage image = Grab();
-        int inColour = 0, other = 0;
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 200; ++x)
+                ASSERT_EQ(At(image, x, y), kWhite) << "at " << x << ", " << y;
+        EXPECT_EQ(At(image, 225, 175), kFillGray);
+        EXPECT_EQ(At(image, 300, 175), overlay.expected);   // right end of the outline
+        EXPECT_EQ(At(image, 218, 93), overlay.expected);    // top handle corner
+
+        // The caption at (205, 2): glyphs in the overlay colour, the picture between them.
+        int inColour = 0, picture = 0;
         for (int y = 2; y < 18; ++y) {
             for (int x = 205; x < 325; ++x) {
                 const Rgb c = At(image, x, y);
-                if (c == overlay.expected)
-                    ++inColour;
-                else if (c == kPicture)
-                    ++other;
+                inColour += c == overlay.expected;
+                picture += c == Shown(x, y);
             }
         }
         EXPECT_GT(inColour, 20);
-        EXPECT_GT(other, 200) << "the caption has no background box";
+        EXPECT_GT(picture, 200) << "the caption has no background box";
         for (int y = 0; y < 20; ++y)
             for (int x = 200; x < 205; ++x)
-                EXPECT_EQ(At(image, x, y), kPicture) << "at " << x << ", " << y;
+                EXPECT_EQ(At(image, x, y), Shown(x, y)) << "at " << x << ", " << y;
         for (int y = 0; y < 2; ++y)
             for (int x = 200; x < 340; ++x)
-                EXPECT_EQ(At(image, x, y), kPicture) << "at " << x << ", " << y;
+                EXPECT_EQ(At(image, x, y), Shown(x, y)) << "at " << x << ", " << y;
     }
 }
 
