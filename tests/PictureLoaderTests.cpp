@@ -1,5 +1,6 @@
 #include "document/PictureLoader.h"
 
+#include "JpegInspection.h"
 #include "TestPictures.h"
 
 #include <QDataStream>
@@ -75,12 +76,6 @@ QByteArray BmpClaiming(qint32 width, qint32 height)
         << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
     bytes.append(qsizetype(pixelBytes), '\0');
     return bytes;
-}
-
-void ExpectNoMetadata(FIBITMAP* dib)
-{
-    for (int model = FIMD_COMMENTS; model <= FIMD_EXIF_RAW; ++model)
-        EXPECT_EQ(FreeImage_GetMetadataCount(FREE_IMAGE_MDMODEL(model), dib), 0u) << "model " << model;
 }
 
 TEST(LoadPictureFile, JpegMatchesPlainLoad)
