@@ -12,7 +12,7 @@ int QtDialogHost::MessageBox(const CString& text, const CString& caption, UINT t
     box.setWindowTitle(caption);
     box.setText(text);
     if (type == MB_YESNOCANCEL) {
-        box.setIcon(QMessageBox::Warning);
+        box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);

@@ -82,46 +82,36 @@ void CWnd::WithDefault(const std::function<void()>& base, const std::function<vo
     m_default = std::move(saved);
 }
 
-bool CWnd::DispatchMouse(UINT message, UINT flags, CPoint point, const std::function<void()>& base)
+bool CWnd::Dispatch(UINT message, AfxSig sig, const std::function<void()>& base,
+                    const std::function<void(const AfxHandler&)>& call)
 {
     const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message);
-    if (!e || e->sig != AfxSig::Mouse) {
+    if (!e || e->sig != sig) {
         base();
         return false;
     }
-    WithDefault(base, [&] { (this->*(e->handler.mouse))(flags, point); });
+    WithDefault(base, [&] { call(e->handler); });
     return true;
+}
+
+bool CWnd::DispatchMouse(UINT message, UINT flags, CPoint point, const std::function<void()>& base)
+{
+    return Dispatch(message, AfxSig::Mouse, base, [&](const AfxHandler& h) { (this->*(h.mouse))(flags, point); });
 }
 
 bool CWnd::DispatchKey(UINT message, UINT nChar, UINT repeat, UINT flags, const std::function<void()>& base)
 {
-    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message);
-    if (!e || e->sig != AfxSig::Key) {
-        base();
-        return false;
-    }
-    WithDefault(base, [&] { (this->*(e->handler.key))(nChar, repeat, flags); });
-    return true;
+    return Dispatch(message, AfxSig::Key, base,
+                    [&](const AfxHandler& h) { (this->*(h.key))(nChar, repeat, flags); });
 }
 
 bool CWnd::DispatchWheel(UINT flags, short delta, CPoint point, const std::function<void()>& base)
 {
-    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_MOUSEWHEEL);
-    if (!e || e->sig != AfxSig::Wheel) {
-        base();
-        return false;
-    }
-    WithDefault(base, [&] { (this->*(e->handler.wheel))(flags, delta, point); });
-    return true;
+    return Dispatch(WM_MOUSEWHEEL, AfxSig::Wheel, base,
+                    [&](const AfxHandler& h) { (this->*(h.wheel))(flags, delta, point); });
 }
 
 bool CWnd::DispatchVoid(UINT message, const std::function<void()>& base)
 {
-    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message);
-    if (!e || e->sig != AfxSig::Void) {
-        base();
-        return false;
-    }
-    WithDefault(base, [&] { (this->*(e->handler.command))(); });
-    return true;
+    return Dispatch(message, AfxSig::Void, base, [&](const AfxHandler& h) { (this->*(h.command))(); });
 }

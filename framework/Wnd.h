@@ -41,6 +41,8 @@ protected:
     bool DispatchVoid(UINT message, const std::function<void()>& base);
 
 private:
+    bool Dispatch(UINT message, AfxSig sig, const std::function<void()>& base,
+                  const std::function<void(const AfxHandler&)>& call);
     // Runs `call` with `base` as what Default() does meanwhile.
     void WithDefault(const std::function<void()>& base, const std::function<void()>& call);
 
