@@ -24,6 +24,8 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
     const ToolBarResource* layout = resources ? resources->FindToolBar(resourceId) : nullptr;
     if (!m_bar || !layout)
         return FALSE;
+    // A second load lays the buttons out anew.
+    qDeleteAll(m_bar->actions());
     m_bar->clear();
     m_buttons.clear();
     m_items = layout->items;
