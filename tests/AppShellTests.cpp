@@ -30,22 +30,24 @@ std::vector<MenuItem> ItemsOf(QMenu* menu)
     return items;
 }
 
-QMenu* PopupNamed(CMainFrame* frame, const QString& text)
+QAction* ActionNamed(const QList<QAction*>& actions, const QString& text)
 {
-    for (QAction* a : frame->menuBar()->actions()) {
-        if (a->text() == text)
-            return a->menu();
-    }
-    return nullptr;
-}
-
-QAction* MenuItemNamed(QMenu* menu, const QString& text)
-{
-    for (QAction* a : menu->actions()) {
+    for (QAction* a : actions) {
         if (a->text() == text)
             return a;
     }
     return nullptr;
+}
+
+QMenu* PopupNamed(CMainFrame* frame, const QString& text)
+{
+    QAction* entry = ActionNamed(frame->menuBar()->actions(), text);
+    return entry ? entry->menu() : nullptr;
+}
+
+QAction* MenuItemNamed(QMenu* menu, const QString& text)
+{
+    return ActionNamed(menu->actions(), text);
 }
 
 // A real event loop, which goes idle between events (QTest::qWait never does).
