@@ -1,49 +1,30 @@
 #include "document/PictureWriter.h"
 
-#include <QByteArray>
-#include <QSaveFile>
-
-#include <memory>
-#include <optional>
-
-#include <unistd.h>
+#include "document/AtomicFile.h"
 
 namespace {
 
-struct MemoryDeleter {
-    void operator()(FIMEMORY* stream) const { FreeImage_CloseMemory(stream); }
-};
-using MemoryPtr = std::unique_ptr<FIMEMORY, MemoryDeleter>;
+AtomicFile* FileOf(fi_handle handle) { return static_cast<AtomicFile*>(handle); }
 
-// Encoding into memory first means a failing encoder never touches the disk.
-std::optional<QByteArray> EncodePicture(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags)
+unsigned DLL_CALLCONV ReadNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
+
+unsigned DLL_CALLCONV WriteToFile(void* buffer, unsigned size, unsigned count, fi_handle handle)
 {
-    MemoryPtr stream(FreeImage_OpenMemory());
-    if (!stream || !FreeImage_SaveToMemory(format, dib, stream.get(), flags)) return std::nullopt;
-
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    if (!FreeImage_AcquireMemory(stream.get(), &data, &size) || !data || size == 0) return std::nullopt;
-    return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
+    return FileOf(handle)->Write(buffer, size_t(size) * count) ? count : 0;
 }
 
-// Qt syncs before the rename but ignores a failing sync, and a full disk may
-// only show up there; so sync ourselves and give up before replacing anything.
-bool FlushAndSync(QSaveFile& file)
-{
-    return file.flush() && ::fsync(file.handle()) == 0;
-}
+// The BMP and JPEG encoders only append. Going back would need buffered bytes
+// undone, so a seek is refused and such a save fails before anything is replaced.
+int DLL_CALLCONV RefuseSeek(fi_handle, long, int) { return -1; }
 
-// Writes a temporary file beside the target and renames it over the target
-// only after all bytes reached the disk. An unfinished QSaveFile removes its
-// temporary file when it goes out of scope.
-bool ReplaceFileContents(const QString& path, const QByteArray& bytes)
+long DLL_CALLCONV TellPosition(fi_handle handle) { return FileOf(handle)->Position(); }
+
+// The encoder writes straight into the file that will take the target's place:
+// no copy of the encoded picture is ever held in memory.
+bool EncodeInto(AtomicFile& file, FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) return false;
-    if (!FlushAndSync(file)) return false;
-    return file.commit();
+    FreeImageIO io{ReadNothing, WriteToFile, RefuseSeek, TellPosition};
+    return FreeImage_SaveToHandle(format, dib, &io, static_cast<fi_handle>(&file), flags);
 }
 
 } // namespace
@@ -59,8 +40,10 @@ void StripPictureMetadata(FIBITMAP* dib)
 
 bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const QString& path)
 {
-    if (!dib || path.isEmpty()) return false;
+    if (!dib || path.isEmpty() || !FreeImage_FIFSupportsWriting(format))
+        return false;
     StripPictureMetadata(dib);
-    const std::optional<QByteArray> bytes = EncodePicture(dib, format, flags);
-    return bytes && ReplaceFileContents(path, *bytes);
+    AtomicFile file(path);
+    // A failing encoder leaves an unfinished file, which is removed, never renamed.
+    return file.IsOpen() && EncodeInto(file, dib, format, flags) && file.Commit();
 }
