@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -216,4 +217,33 @@ TEST(WritePictureFile, FullDiskKeepsTheOriginal)
     EXPECT_FALSE(WritePictureFile(big.get(), FIF_BMP, 0, path));
     EXPECT_EQ(ReadWholeFile(path), original);
     EXPECT_EQ(FolderEntries(folder), QStringList{"picture.bmp"});
+}
+
+// The new file takes the old one's place: same permissions, and a link stays
+// a link to the file that now holds the picture.
+TEST(WritePictureFile, ReplacingKeepsPermissionsAndLinks)
+{
+    const QString folder = MakeScratchFolder("writer-replace");
+    const BitmapPtr dib = MakeNoisePicture(30, 20, 10);
+    const struct {
+        const char* what;
+        QFile::Permissions permissions;
+    } cases[] = {
+        {"private", QFile::ReadOwner | QFile::WriteOwner},
+        {"shared", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString real = folder + "/" + c.what + ".bmp", link = folder + "/" + c.what + "-link.bmp";
+        WriteFile(real, "old contents");
+        ASSERT_TRUE(QFile::setPermissions(real, c.permissions));
+        ASSERT_TRUE(QFile::link(real, link));
+
+        ASSERT_TRUE(WritePictureFile(dib.get(), FIF_BMP, 0, link));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        // Owner, group and others; the current user's bits depend on who runs the test.
+        EXPECT_EQ(QFileInfo(real).permissions() & 0x7077, c.permissions & 0x7077);
+        EXPECT_EQ(DescribeDifference(dib.get(), LoadPicture(FIF_BMP, real).get()), "");
+    }
+    EXPECT_EQ(FolderEntries(folder).size(), 4);
 }
