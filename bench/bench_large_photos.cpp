@@ -1,0 +1,318 @@
+// Times Veilcut's save, open and quarter turn of 24 MP and 100 MP photos
+// against bare FreeImage calls in the same run, and prints one table.
+//   bench_large_photos                      the table (a few minutes)
+//   bench_large_photos turn-and-save IN OUT  Veilcut's open + turn right + save of one file
+//   bench_large_photos make-photo OUT W H    a photo-like JPEG (quality 92) to compare with
+#include "ForkedMeasure.h"
+#include "PhotoMaker.h"
+
+#include "document/PictureFormats.h"
+#include "document/PictureLoader.h"
+#include "document/PictureWriter.h"
+
+#if __has_include("document/PictureRotation.h")
+#include "document/PictureRotation.h"
+#define VEILCUT_HAS_TURN 1
+#endif
+
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+struct PhotoSize {
+    const char* name;
+    unsigned width, height;
+    int runs;
+};
+const PhotoSize kSizes[] = {{"24 MP", 6000, 4000, 5}, {"100 MP", 12000, 8400, 3}};
+
+constexpr int kInputQuality = 92;
+const PictureFormat kBmp = *SaveFormatOf(QStringLiteral(".bmp"));
+const PictureFormat kJpeg = *SaveFormatOf(QStringLiteral(".jpg"));
+const int kOpenJpegFlags = OpenFormatOf(QStringLiteral(".jpg"))->flags;
+
+double PictureBytes(const PhotoSize& size) { return double((size.width * 3 + 3) / 4 * 4) * size.height; }
+
+std::string InputPath(const std::string& folder, const PhotoSize& size, bool progressive)
+{
+    return folder + "/" + std::to_string(size.width) + (progressive ? "-progressive.jpg" : "-baseline.jpg");
+}
+
+bool SyncFile(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    if (fd >= 0)
+        close(fd);
+    return synced;
+}
+
+// What one child works on; set by `prepare`, so only the child ever holds pictures.
+struct Scratch {
+    Bitmap picture;
+    Bitmap result;
+};
+using ScratchPtr = std::shared_ptr<Scratch>;
+
+std::function<void()> MakePicture(const ScratchPtr& s, const PhotoSize& size)
+{
+    return [s, size] { s->picture = MakePhoto(size.width, size.height); };
+}
+
+std::function<void()> DropResult(const ScratchPtr& s) { return [s] { s->result.reset(); }; }
+
+struct Row {
+    std::string operation;
+    MeasuredPath veilcut;
+    std::string floorName;
+    MeasuredPath floor;
+    double target;   // largest acceptable ratio
+    const PhotoSize* size;
+};
+
+Row SaveRow(const PhotoSize& size, const char* formatName, PictureFormat format, const std::string& target)
+{
+    const auto s = std::make_shared<Scratch>();
+    const std::function<void()> removeTarget = [target] { std::remove(target.c_str()); };
+    MeasuredPath veilcut{MakePicture(s, size),
+                         [s, format, target] {
+                             return WritePictureFile(s->picture.get(), format.format, format.flags,
+                                                     QString::fromStdString(target));
+                         },
+                         removeTarget};
+    MeasuredPath floor{MakePicture(s, size),
+                       [s, format, target] {
+                           return FreeImage_Save(format.format, s->picture.get(), target.c_str(), format.flags) &&
+                                  SyncFile(target);
+                       },
+                       removeTarget};
+    return {std::string("save ") + formatName + " " + size.name, veilcut, "FreeImage_Save + fsync", floor, 1.2, &size};
+}
+
+Row OpenRow(const PhotoSize& size, const std::string& input, const char* kind)
+{
+    const auto s = std::make_shared<Scratch>();
+    MeasuredPath veilcut{nullptr,
+                         [s, input] {
+                             PictureLoadFailure failure{};
+                             s->result.reset(LoadPictureFile(FIF_JPEG, QString::fromStdString(input), kOpenJpegFlags,
+                                                             &failure));
+                             return s->result != nullptr;
+                         },
+                         DropResult(s)};
+    MeasuredPath floor{nullptr,
+                       [s, input] {
+                           s->result.reset(FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags));
+                           return s->result != nullptr;
+                       },
+                       DropResult(s)};
+    return {std::string("open ") + kind + " JPEG " + size.name, veilcut, "FreeImage_Load", floor, 1.1, &size};
+}
+
+#ifdef VEILCUT_HAS_TURN
+MeasuredPath VeilcutTurn(const PhotoSize& size)
+{
+    const auto s = std::make_shared<Scratch>();
+    return {MakePicture(s, size),
+            [s] {
+                s->result.reset(TurnPicture(s->picture.get(), QuarterTurn::Right));
+                return s->result != nullptr;
+            },
+            DropResult(s)};
+}
+
+std::vector<Row> TurnRows(const PhotoSize& size)
+{
+    const auto s = std::make_shared<Scratch>();
+    MeasuredPath rotate{MakePicture(s, size),
+                        [s] {
+                            s->result.reset(FreeImage_Rotate(s->picture.get(), -90));
+                            return s->result != nullptr;
+                        },
+                        DropResult(s)};
+    MeasuredPath copy{MakePicture(s, size),
+                      [s] {
+                          FIBITMAP* from = s->picture.get();
+                          s->result.reset(FreeImage_Allocate(int(FreeImage_GetWidth(from)),
+                                                             int(FreeImage_GetHeight(from)), 24));
+                          if (s->result)
+                              std::memcpy(FreeImage_GetBits(s->result.get()), FreeImage_GetBits(from),
+                                          size_t(FreeImage_GetPitch(from)) * FreeImage_GetHeight(from));
+                          return s->result != nullptr;
+                      },
+                      DropResult(s)};
+    const std::string name = std::string("quarter turn ") + size.name;
+    return {{name, VeilcutTurn(size), "FreeImage_Rotate", rotate, 1.0, &size},
+            {name, VeilcutTurn(size), "copy into a new bitmap", copy, 2.0, &size}};
+}
+#endif
+
+// Veilcut's own road of a picture, as the program takes it.
+bool TurnAndSave(const std::string& input, const std::string& output)
+{
+    const std::optional<PictureFormat> in = OpenFormatOf(QString::fromStdString(input));
+    const std::optional<PictureFormat> out = SaveFormatOf(QString::fromStdString(output));
+    if (!in || !out)
+        return false;
+    PictureLoadFailure failure{};
+    Bitmap picture(LoadPictureFile(in->format, QString::fromStdString(input), in->flags, &failure));
+    if (picture && FreeImage_GetBPP(picture.get()) != 24)
+        picture.reset(FreeImage_ConvertTo24Bits(picture.get()));
+    if (!picture)
+        return false;
+#ifdef VEILCUT_HAS_TURN
+    picture.reset(TurnPicture(picture.get(), QuarterTurn::Right));
+    if (!picture)
+        return false;
+#endif
+    return WritePictureFile(picture.get(), out->format, out->flags, QString::fromStdString(output));
+}
+
+// The same road through bare FreeImage calls.
+bool BareTurnAndSave(const std::string& input, const std::string& output)
+{
+    Bitmap picture(FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags));
+#ifdef VEILCUT_HAS_TURN
+    if (picture)
+        picture.reset(FreeImage_Rotate(picture.get(), -90));
+#endif
+    return picture && FreeImage_Save(kJpeg.format, picture.get(), output.c_str(), kJpeg.flags) && SyncFile(output);
+}
+
+Row WholeRoadRow(const PhotoSize& size, const std::string& input, const std::string& output)
+{
+    const std::function<void()> removeOutput = [output] { std::remove(output.c_str()); };
+#ifdef VEILCUT_HAS_TURN
+    const char* name = "open + turn + save JPEG ";
+#else
+    const char* name = "open + save JPEG (no turn in this build) ";
+#endif
+    return {name + std::string(size.name), {nullptr, [=] { return TurnAndSave(input, output); }, removeOutput},
+            "the same with bare FreeImage", {nullptr, [=] { return BareTurnAndSave(input, output); }, removeOutput},
+            0, &size};
+}
+
+bool MakeInputs(const std::string& folder)
+{
+    for (const PhotoSize& size : kSizes) {
+        const Bitmap photo = MakePhoto(size.width, size.height);
+        for (const bool progressive : {false, true}) {
+            const int flags = kInputQuality | (progressive ? JPEG_PROGRESSIVE : 0);
+            if (!photo || !FreeImage_Save(FIF_JPEG, photo.get(), InputPath(folder, size, progressive).c_str(), flags))
+                return false;
+        }
+    }
+    return true;
+}
+
+std::vector<Row> AllRows(const std::string& folder)
+{
+    std::vector<Row> rows;
+    for (const PhotoSize& size : kSizes) {
+        rows.push_back(SaveRow(size, "BMP", kBmp, folder + "/saved.bmp"));
+        rows.push_back(SaveRow(size, "JPEG", kJpeg, folder + "/saved.jpg"));
+    }
+    for (const PhotoSize& size : kSizes)
+        for (const bool progressive : {false, true})
+            rows.push_back(OpenRow(size, InputPath(folder, size, progressive), progressive ? "progressive" : "baseline"));
+#ifdef VEILCUT_HAS_TURN
+    for (const PhotoSize& size : kSizes)
+        for (Row& row : TurnRows(size))
+            rows.push_back(std::move(row));
+#endif
+    const PhotoSize& large = kSizes[1];
+    rows.push_back(WholeRoadRow(large, InputPath(folder, large, false), folder + "/turned.jpg"));
+    return rows;
+}
+
+std::string Milliseconds(const PathFigures& f) { return f.ok ? std::to_string(long(f.medianMs + 0.5)) + " ms" : "FAILED"; }
+
+std::string Fixed(double value, int decimals)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+void PrintRow(const Row& row, const PathFigures& veilcut, const PathFigures& floor)
+{
+    const double bytes = PictureBytes(*row.size);
+    const double ratio = veilcut.medianMs / floor.medianMs;
+    const std::string target = row.target > 0 ? "≤ " + Fixed(row.target, 1) : "";
+    const char* verdict = row.target <= 0 ? "" : ratio <= row.target ? "yes" : "NO";
+    std::printf("| %s | %s | %s | %s | %s | %s %s | %s× | %s× |\n", row.operation.c_str(), Milliseconds(veilcut).c_str(),
+                Milliseconds(floor).c_str(), row.floorName.c_str(), Fixed(ratio, 2).c_str(), target.c_str(), verdict,
+                Fixed(veilcut.peakBytes / bytes, 2).c_str(), Fixed(floor.peakBytes / bytes, 2).c_str());
+    std::fflush(stdout);
+}
+
+std::string CpuModel()
+{
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);)
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return "unknown";
+}
+
+int PrintTable()
+{
+    const std::string folder = (std::filesystem::temp_directory_path() / ("veilcut-bench-" + std::to_string(getpid())))
+                                   .string();
+    std::filesystem::create_directories(folder);
+    std::printf("%ld cores, %s, %.1f GiB RAM; medians of %d (24 MP) and %d (100 MP) runs, each path in a child "
+                "process of its own\n\n",
+                sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str(),
+                double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)) / (1 << 30), kSizes[0].runs,
+                kSizes[1].runs);
+    if (!MeasureInChild({nullptr, [&] { return MakeInputs(folder); }, nullptr}, 1).ok) {
+        std::fprintf(stderr, "could not write the input photos into %s\n", folder.c_str());
+        return 1;
+    }
+    std::printf("| operation | Veilcut | floor | floor path | ratio | target | Veilcut peak | floor peak |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
+    bool allOk = true;
+    for (const Row& row : AllRows(folder)) {
+        const PathFigures veilcut = MeasureInChild(row.veilcut, row.size->runs);
+        const PathFigures floor = MeasureInChild(row.floor, row.size->runs);
+        PrintRow(row, veilcut, floor);
+        allOk = allOk && veilcut.ok && floor.ok;
+    }
+    std::printf("\nPeaks: the highest resident memory of the path's own process above its start, as a multiple "
+                "of the picture's bytes (24 bits a pixel, rows padded to 4 bytes).\n"
+                "Target for open + turn + save of the 100 MP picture: at most 2.3 times its bytes.\n");
+    std::filesystem::remove_all(folder);
+    return allOk ? 0 : 1;
+}
+
+int MakePhotoFile(const char* path, const char* width, const char* height)
+{
+    const Bitmap photo = MakePhoto(unsigned(std::atoi(width)), unsigned(std::atoi(height)));
+    return photo && FreeImage_Save(FIF_JPEG, photo.get(), path, kInputQuality) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "turn-and-save") == 0)
+        return TurnAndSave(argv[2], argv[3]) ? 0 : 1;
+    if (argc == 5 && std::strcmp(argv[1], "make-photo") == 0)
+        return MakePhotoFile(argv[2], argv[3], argv[4]);
+    if (argc == 1)
+        return PrintTable();
+    std::fprintf(stderr, "usage: %s [turn-and-save IN OUT | make-photo OUT WIDTH HEIGHT]\n", argv[0]);
+    return 2;
+}
