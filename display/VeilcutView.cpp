@@ -45,6 +45,13 @@ void CVeilcutView::OnInitialUpdate()
         frame->m_doc = doc;
     m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
     doc->LoadSettings();
+    // The view has no place on the screen until the frame is shown.
+    m_pointerPlacePending = true;
+}
+
+void CVeilcutView::PlacePointer()
+{
+    m_pointerPlacePending = false;
     CPoint corner(0, 0);
     ClientToScreen(&corner);
     SetCursorPos(corner.x + 8, corner.y - 15);
@@ -57,6 +64,8 @@ void CVeilcutView::paintEvent(QPaintEvent* event)
     CVeilcutDoc* doc = GetDocument();
     if (doc && doc->m_picture && doc->m_firstLayout && doc->m_view == this)
         doc->FitToView();
+    if (m_pointerPlacePending)
+        PlacePointer();
     CView::paintEvent(event);
 }
 

@@ -48,6 +48,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Puts the pointer just above the view's top-left corner, once per run.
+    void PlacePointer();
     bool IsDragging() const;
     void DrawOverlay(CDC* pDC);
     // Where the caption and the overlay can show, in client coordinates.
@@ -56,6 +58,7 @@ private:
     // The display copy turned top-down once per rebuild, so a paint only copies it.
     QImage m_displayImage;
     bool m_overlayRefreshQueued = false;
+    bool m_pointerPlacePending = false;
 };
 
 // The four handles at the midpoints of the sides of `rect`, drawn with the current pen.
