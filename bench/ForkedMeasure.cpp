@@ -33,51 +33,73 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-[[noreturn]] void RunChild(const MeasuredPath& path, int runs, int out)
+// Milliseconds of one run, negative when it failed. Starts after a sync, so
+// that nothing written before is still on its way to the disk.
+double TimeOnce(const MeasuredPath& path)
 {
-    const long baseKiB = ResidentKiB();
-    if (path.prepare)
-        path.prepare();
-    std::vector<double> times;
-    PathFigures figures;
-    figures.ok = true;
-    for (int i = 0; i < runs && figures.ok; ++i) {
-        // Each run starts with nothing of earlier ones still waiting to be written.
-        sync();
-        const auto start = std::chrono::steady_clock::now();
-        figures.ok = path.run();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        if (path.undo)
-            path.undo();
+    sync();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = path.run();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    if (path.undo)
+        path.undo();
+    return ok ? took.count() : -1;
+}
+
+// Runs `work` in a forked child and hands back the plain value it computes.
+template <typename Result, typename Work>
+Result InChild(const Work& work)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return Result{};
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ends[0]);
+        const Result result = work();
+        const bool sent = write(ends[1], &result, sizeof result) == ssize_t(sizeof result);
+        _exit(sent ? 0 : 1);
     }
-    figures.medianMs = Median(times);
-    figures.peakBytes = double(MaxResidentKiB() - baseKiB) * 1024;
-    const bool sent = write(out, &figures, sizeof figures) == ssize_t(sizeof figures);
-    _exit(sent ? 0 : 1);
+    close(ends[1]);
+    Result result{};
+    if (child < 0 || read(ends[0], &result, sizeof result) != ssize_t(sizeof result))
+        result = Result{};
+    close(ends[0]);
+    if (child > 0)
+        waitpid(child, nullptr, 0);
+    return result;
 }
 
 } // namespace
 
-PathFigures MeasureInChild(const MeasuredPath& path, int runs)
+PairFigures TimeInTurns(const std::function<void()>& prepare, const MeasuredPath& first,
+                        const MeasuredPath& second, int runs)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return {};
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        RunChild(path, runs, pipeEnds[1]);
-    }
-    close(pipeEnds[1]);
-    PathFigures figures;
-    if (child < 0 || read(pipeEnds[0], &figures, sizeof figures) != ssize_t(sizeof figures))
-        figures = {};
-    close(pipeEnds[0]);
-    if (child > 0)
-        waitpid(child, nullptr, 0);
-    return figures;
+    return InChild<PairFigures>([&] {
+        if (prepare)
+            prepare();
+        std::vector<double> a, b, ratios;
+        for (int i = 0; i < runs; ++i) {
+            a.push_back(TimeOnce(first));
+            b.push_back(TimeOnce(second));
+            if (a.back() < 0 || b.back() < 0)
+                return PairFigures{};
+            ratios.push_back(a.back() / b.back());
+        }
+        return PairFigures{true, Median(a), Median(b), Median(ratios)};
+    });
+}
+
+double PeakBytesInChild(const std::function<void()>& prepare, const MeasuredPath& path)
+{
+    return InChild<double>([&] {
+        const long startKiB = ResidentKiB();
+        if (prepare)
+            prepare();
+        return TimeOnce(path) < 0 ? -1.0 : double(MaxResidentKiB() - startKiB) * 1024;
+    });
 }

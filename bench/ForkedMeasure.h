@@ -2,20 +2,26 @@
 
 #include <functional>
 
-// One measured path: `prepare` and `undo` are not timed, `run` is, after a
-// sync so that no earlier writes are still going to the disk.
+// One way of doing an operation: `run` is timed, `undo` (put things back for
+// the next run) is not. `run` returns false when the operation failed.
 struct MeasuredPath {
-    std::function<void()> prepare;
-    std::function<bool()> run;   // false: the path failed
+    std::function<bool()> run;
     std::function<void()> undo;
 };
 
-struct PathFigures {
+struct PairFigures {
     bool ok = false;
-    double medianMs = 0;
-    double peakBytes = 0;   // highest resident memory above what the child held at its start
+    double firstMs = 0, secondMs = 0;   // medians
+    double ratio = 0;                   // median of first / second over the runs taken in turn
 };
 
-// Runs `path` `runs` times in a forked child of its own, so that each path's
-// peak memory (getrusage's highest resident size) is not mixed with another's.
-PathFigures MeasureInChild(const MeasuredPath& path, int runs);
+// Times `first` and `second` in turn, `runs` times each, after one untimed
+// `prepare`, in a forked child: both see the same state of the machine, which
+// other work on it may change from second to second.
+PairFigures TimeInTurns(const std::function<void()>& prepare, const MeasuredPath& first,
+                        const MeasuredPath& second, int runs);
+
+// The highest resident memory of one run of `path` after `prepare`, above what
+// the process held before `prepare`, measured by getrusage in a forked child
+// of its own so that no other path's peak mixes in. Negative when it failed.
+double PeakBytesInChild(const std::function<void()>& prepare, const MeasuredPath& path);

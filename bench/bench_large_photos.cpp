@@ -73,12 +73,24 @@ std::function<void()> MakePicture(const ScratchPtr& s, const PhotoSize& size)
 
 std::function<void()> DropResult(const ScratchPtr& s) { return [s] { s->result.reset(); }; }
 
+// The result must exist, so that a failing path shows in the table.
+template <typename Make>
+MeasuredPath MakeResult(const ScratchPtr& s, Make make)
+{
+    return {[s, make] {
+                s->result.reset(make(s.get()));
+                return s->result != nullptr;
+            },
+            DropResult(s)};
+}
+
 struct Row {
     std::string operation;
+    std::function<void()> prepare;   // shared by both paths
     MeasuredPath veilcut;
     std::string floorName;
     MeasuredPath floor;
-    double target;   // largest acceptable ratio
+    double target;   // largest acceptable ratio; 0: none
     const PhotoSize* size;
 };
 
@@ -86,76 +98,52 @@ Row SaveRow(const PhotoSize& size, const char* formatName, PictureFormat format,
 {
     const auto s = std::make_shared<Scratch>();
     const std::function<void()> removeTarget = [target] { std::remove(target.c_str()); };
-    MeasuredPath veilcut{MakePicture(s, size),
-                         [s, format, target] {
-                             return WritePictureFile(s->picture.get(), format.format, format.flags,
-                                                     QString::fromStdString(target));
-                         },
-                         removeTarget};
-    MeasuredPath floor{MakePicture(s, size),
-                       [s, format, target] {
-                           return FreeImage_Save(format.format, s->picture.get(), target.c_str(), format.flags) &&
-                                  SyncFile(target);
-                       },
-                       removeTarget};
-    return {std::string("save ") + formatName + " " + size.name, veilcut, "FreeImage_Save + fsync", floor, 1.2, &size};
+    const MeasuredPath veilcut{[s, format, target] {
+                                   return WritePictureFile(s->picture.get(), format.format, format.flags,
+                                                           QString::fromStdString(target));
+                               },
+                               removeTarget};
+    const MeasuredPath floor{[s, format, target] {
+                                 return FreeImage_Save(format.format, s->picture.get(), target.c_str(), format.flags) &&
+                                        SyncFile(target);
+                             },
+                             removeTarget};
+    return {std::string("save ") + formatName + " " + size.name, MakePicture(s, size), veilcut,
+            "FreeImage_Save + fsync", floor, 1.2, &size};
 }
 
 Row OpenRow(const PhotoSize& size, const std::string& input, const char* kind)
 {
     const auto s = std::make_shared<Scratch>();
-    MeasuredPath veilcut{nullptr,
-                         [s, input] {
-                             PictureLoadFailure failure{};
-                             s->result.reset(LoadPictureFile(FIF_JPEG, QString::fromStdString(input), kOpenJpegFlags,
-                                                             &failure));
-                             return s->result != nullptr;
-                         },
-                         DropResult(s)};
-    MeasuredPath floor{nullptr,
-                       [s, input] {
-                           s->result.reset(FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags));
-                           return s->result != nullptr;
-                       },
-                       DropResult(s)};
-    return {std::string("open ") + kind + " JPEG " + size.name, veilcut, "FreeImage_Load", floor, 1.1, &size};
+    const MeasuredPath veilcut = MakeResult(s, [input](Scratch*) {
+        PictureLoadFailure failure{};
+        return LoadPictureFile(FIF_JPEG, QString::fromStdString(input), kOpenJpegFlags, &failure);
+    });
+    const MeasuredPath floor =
+        MakeResult(s, [input](Scratch*) { return FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags); });
+    return {std::string("open ") + kind + " JPEG " + size.name, nullptr, veilcut, "FreeImage_Load", floor, 1.1, &size};
 }
 
 #ifdef VEILCUT_HAS_TURN
-MeasuredPath VeilcutTurn(const PhotoSize& size)
+FIBITMAP* CopyIntoNewBitmap(FIBITMAP* from)
 {
-    const auto s = std::make_shared<Scratch>();
-    return {MakePicture(s, size),
-            [s] {
-                s->result.reset(TurnPicture(s->picture.get(), QuarterTurn::Right));
-                return s->result != nullptr;
-            },
-            DropResult(s)};
+    FIBITMAP* copy = FreeImage_Allocate(int(FreeImage_GetWidth(from)), int(FreeImage_GetHeight(from)), 24);
+    if (copy)
+        std::memcpy(FreeImage_GetBits(copy), FreeImage_GetBits(from),
+                    size_t(FreeImage_GetPitch(from)) * FreeImage_GetHeight(from));
+    return copy;
 }
 
 std::vector<Row> TurnRows(const PhotoSize& size)
 {
     const auto s = std::make_shared<Scratch>();
-    MeasuredPath rotate{MakePicture(s, size),
-                        [s] {
-                            s->result.reset(FreeImage_Rotate(s->picture.get(), -90));
-                            return s->result != nullptr;
-                        },
-                        DropResult(s)};
-    MeasuredPath copy{MakePicture(s, size),
-                      [s] {
-                          FIBITMAP* from = s->picture.get();
-                          s->result.reset(FreeImage_Allocate(int(FreeImage_GetWidth(from)),
-                                                             int(FreeImage_GetHeight(from)), 24));
-                          if (s->result)
-                              std::memcpy(FreeImage_GetBits(s->result.get()), FreeImage_GetBits(from),
-                                          size_t(FreeImage_GetPitch(from)) * FreeImage_GetHeight(from));
-                          return s->result != nullptr;
-                      },
-                      DropResult(s)};
+    const MeasuredPath turn =
+        MakeResult(s, [](Scratch* t) { return TurnPicture(t->picture.get(), QuarterTurn::Right); });
+    const MeasuredPath rotate = MakeResult(s, [](Scratch* t) { return FreeImage_Rotate(t->picture.get(), -90); });
+    const MeasuredPath copy = MakeResult(s, [](Scratch* t) { return CopyIntoNewBitmap(t->picture.get()); });
     const std::string name = std::string("quarter turn ") + size.name;
-    return {{name, VeilcutTurn(size), "FreeImage_Rotate", rotate, 1.0, &size},
-            {name, VeilcutTurn(size), "copy into a new bitmap", copy, 2.0, &size}};
+    return {{name, MakePicture(s, size), turn, "FreeImage_Rotate", rotate, 1.0, &size},
+            {name, MakePicture(s, size), turn, "copy into a new bitmap", copy, 2.0, &size}};
 }
 #endif
 
@@ -199,9 +187,8 @@ Row WholeRoadRow(const PhotoSize& size, const std::string& input, const std::str
 #else
     const char* name = "open + save JPEG (no turn in this build) ";
 #endif
-    return {name + std::string(size.name), {nullptr, [=] { return TurnAndSave(input, output); }, removeOutput},
-            "the same with bare FreeImage", {nullptr, [=] { return BareTurnAndSave(input, output); }, removeOutput},
-            0, &size};
+    return {name + std::string(size.name), nullptr, {[=] { return TurnAndSave(input, output); }, removeOutput},
+            "the same with bare FreeImage", {[=] { return BareTurnAndSave(input, output); }, removeOutput}, 0, &size};
 }
 
 bool MakeInputs(const std::string& folder)
@@ -237,8 +224,6 @@ std::vector<Row> AllRows(const std::string& folder)
     return rows;
 }
 
-std::string Milliseconds(const PathFigures& f) { return f.ok ? std::to_string(long(f.medianMs + 0.5)) + " ms" : "FAILED"; }
-
 std::string Fixed(double value, int decimals)
 {
     char text[32];
@@ -246,16 +231,28 @@ std::string Fixed(double value, int decimals)
     return text;
 }
 
-void PrintRow(const Row& row, const PathFigures& veilcut, const PathFigures& floor)
+std::string Milliseconds(double ms) { return std::to_string(long(ms + 0.5)) + " ms"; }
+
+std::string TimesPicture(double peakBytes, double pictureBytes)
 {
+    return peakBytes > 0 ? Fixed(peakBytes / pictureBytes, 2) + "×" : "FAILED";
+}
+
+bool MeasureRow(const Row& row)
+{
+    const PairFigures times = TimeInTurns(row.prepare, row.veilcut, row.floor, row.size->runs);
+    const double veilcutPeak = PeakBytesInChild(row.prepare, row.veilcut);
+    const double floorPeak = PeakBytesInChild(row.prepare, row.floor);
     const double bytes = PictureBytes(*row.size);
-    const double ratio = veilcut.medianMs / floor.medianMs;
     const std::string target = row.target > 0 ? "≤ " + Fixed(row.target, 1) : "";
-    const char* verdict = row.target <= 0 ? "" : ratio <= row.target ? "yes" : "NO";
-    std::printf("| %s | %s | %s | %s | %s | %s %s | %s× | %s× |\n", row.operation.c_str(), Milliseconds(veilcut).c_str(),
-                Milliseconds(floor).c_str(), row.floorName.c_str(), Fixed(ratio, 2).c_str(), target.c_str(), verdict,
-                Fixed(veilcut.peakBytes / bytes, 2).c_str(), Fixed(floor.peakBytes / bytes, 2).c_str());
+    const char* verdict = row.target <= 0 || !times.ok ? "" : times.ratio <= row.target ? "yes" : "NO";
+    std::printf("| %s | %s | %s | %s | %s | %s %s | %s | %s |\n", row.operation.c_str(),
+                times.ok ? Milliseconds(times.firstMs).c_str() : "FAILED",
+                times.ok ? Milliseconds(times.secondMs).c_str() : "FAILED", row.floorName.c_str(),
+                Fixed(times.ratio, 2).c_str(), target.c_str(), verdict, TimesPicture(veilcutPeak, bytes).c_str(),
+                TimesPicture(floorPeak, bytes).c_str());
     std::fflush(stdout);
+    return times.ok && veilcutPeak > 0 && floorPeak > 0;
 }
 
 std::string CpuModel()
@@ -272,26 +269,22 @@ int PrintTable()
     const std::string folder = (std::filesystem::temp_directory_path() / ("veilcut-bench-" + std::to_string(getpid())))
                                    .string();
     std::filesystem::create_directories(folder);
-    std::printf("%ld cores, %s, %.1f GiB RAM; medians of %d (24 MP) and %d (100 MP) runs, each path in a child "
-                "process of its own\n\n",
+    std::printf("%ld cores, %s, %.1f GiB RAM; medians of %d (24 MP) and %d (100 MP) runs\n\n",
                 sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str(),
                 double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)) / (1 << 30), kSizes[0].runs,
                 kSizes[1].runs);
-    if (!MeasureInChild({nullptr, [&] { return MakeInputs(folder); }, nullptr}, 1).ok) {
+    if (PeakBytesInChild(nullptr, {[&] { return MakeInputs(folder); }, nullptr}) <= 0) {
         std::fprintf(stderr, "could not write the input photos into %s\n", folder.c_str());
         return 1;
     }
     std::printf("| operation | Veilcut | floor | floor path | ratio | target | Veilcut peak | floor peak |\n");
     std::printf("|---|---|---|---|---|---|---|---|\n");
     bool allOk = true;
-    for (const Row& row : AllRows(folder)) {
-        const PathFigures veilcut = MeasureInChild(row.veilcut, row.size->runs);
-        const PathFigures floor = MeasureInChild(row.floor, row.size->runs);
-        PrintRow(row, veilcut, floor);
-        allOk = allOk && veilcut.ok && floor.ok;
-    }
-    std::printf("\nPeaks: the highest resident memory of the path's own process above its start, as a multiple "
-                "of the picture's bytes (24 bits a pixel, rows padded to 4 bytes).\n"
+    for (const Row& row : AllRows(folder))
+        allOk = MeasureRow(row) && allOk;
+    std::printf("\nTimes: medians; Veilcut's path and the floor run in turn in one process. Ratio: the median of "
+                "the runs' ratios.\nPeaks: one run in a process of its own, its highest resident memory above its "
+                "start (picture made or none), as a multiple of the picture's bytes (24 bits a pixel).\n"
                 "Target for open + turn + save of the 100 MP picture: at most 2.3 times its bytes.\n");
     std::filesystem::remove_all(folder);
     return allOk ? 0 : 1;
