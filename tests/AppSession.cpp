@@ -73,6 +73,16 @@ void AppSession::ClearSettings()
     UseProgramProfile()->remove(MaskSettingsSection);
 }
 
+void AppSession::LayOutBlankPicture(int W, int H, unsigned w, unsigned h)
+{
+    SetClientSize(W, H);
+    CVeilcutDoc* document = doc();
+    if (document->m_picture)
+        FreeImage_Unload(document->m_picture);
+    document->m_picture = FreeImage_Allocate(int(w), int(h), 24);
+    document->FitToView();
+}
+
 void AppSession::Command(unsigned id)
 {
     frame()->SendCommand(id);

@@ -31,6 +31,8 @@ public:
 
     // Shows the frame and sizes it so that the view's client area is exactly w by h.
     void SetClientSize(int w, int h);
+    // Lays out a blank picture of w by h pixels in a client area of W by H.
+    void LayOutBlankPicture(int W, int H, unsigned w, unsigned h);
     // Runs a command as a menu item, key or button would.
     void Command(unsigned id);
 

@@ -96,15 +96,7 @@ TEST(FitPicture, AgreesWithAspectRatioScaling)
 
 class FitToViewTest : public ::testing::Test {
 protected:
-    void Layout(int W, int H, unsigned w, unsigned h)
-    {
-        session.SetClientSize(W, H);
-        CVeilcutDoc* doc = session.doc();
-        if (doc->m_picture)
-            FreeImage_Unload(doc->m_picture);
-        doc->m_picture = FreeImage_Allocate(int(w), int(h), 24);
-        doc->FitToView();
-    }
+    void Layout(int W, int H, unsigned w, unsigned h) { session.LayOutBlankPicture(W, H, w, h); }
 
     AppSession session;
 };
