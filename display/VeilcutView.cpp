@@ -7,6 +7,9 @@
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CVeilcutView, CView)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
 CVeilcutView::CVeilcutView()
@@ -45,6 +48,13 @@ void CVeilcutView::OnInitialUpdate()
         frame->m_doc = doc;
     m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
     doc->LoadSettings();
+    // The view has no place on the screen until the frame is shown.
+    m_pointerPlacePending = true;
+}
+
+void CVeilcutView::PlacePointer()
+{
+    m_pointerPlacePending = false;
     CPoint corner(0, 0);
     ClientToScreen(&corner);
     SetCursorPos(corner.x + 8, corner.y - 15);
@@ -57,6 +67,8 @@ void CVeilcutView::paintEvent(QPaintEvent* event)
     CVeilcutDoc* doc = GetDocument();
     if (doc && doc->m_picture && doc->m_firstLayout && doc->m_view == this)
         doc->FitToView();
+    if (m_pointerPlacePending)
+        PlacePointer();
     CView::paintEvent(event);
 }
 

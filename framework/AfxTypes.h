@@ -29,6 +29,9 @@ constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
 // Message box types and answers.
 constexpr UINT MB_OK = 0;
 constexpr UINT MB_YESNOCANCEL = 3;
+constexpr UINT MB_YESNO = 4;
+constexpr UINT MB_TYPEMASK = 0xF;
+constexpr UINT MB_ICONWARNING = 0x30;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;

@@ -6,19 +6,10 @@
 #include "document/VeilcutDoc.h"
 
 #include <QSize>
+#include "QtPrinting.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-// Readable rectangles and points in failure messages.
-static void PrintTo(const CRect& r, std::ostream* out)
-{
-    *out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
-static void PrintTo(const CPoint& p, std::ostream* out)
-{
-    *out << "(" << p.x << ", " << p.y << ")";
-}
 
 namespace {
 

@@ -38,6 +38,12 @@ BitmapPtr Load(const QString& path)
     return BitmapPtr(FreeImage_Load(FreeImage_GetFileType(name.constData(), 0), name.constData(), 0));
 }
 
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 BitmapPtr Clone(FIBITMAP* dib) { return BitmapPtr(FreeImage_Clone(dib)); }
 
 // Paints the burnt ellipse (x0, y0)-(x1, y1) into `picture` the slow way, row by row.
@@ -275,6 +281,8 @@ const PromptCase kPromptCases[] = {
     {"YesFailedPending", IDYES, SaveDialog::FailedWrite, true, false},
 };
 
+void PrintTo(const PromptCase& c, std::ostream* out) { *out << c.name; }
+
 class SavePromptTest : public SaveCommandTest, public ::testing::WithParamInterface<PromptCase> {};
 
 TEST_P(SavePromptTest, AnswerDecidesWhatFollows)
@@ -389,5 +397,58 @@ TEST_F(SaveCommandTest, CtrlSRunsTheFrameworkSave)
     EXPECT_EQ(Entries(folder), QStringList({"plain.bmp"}));
     EXPECT_EQ(doc()->GetPathName(), Path("plain.bmp"));
 }
+
+// Started with a picture path, as a file manager's "Open with" does.
+struct CtrlSCase {
+    const char* name;
+    bool nameAccepted;
+    int overwriteAnswer;
+    bool replaced;
+};
+const CtrlSCase kCtrlSCases[] = {
+    {"DialogCancelled", false, 0, false},
+    {"OverwriteRefused", true, IDNO, false},
+    {"OverwriteConfirmed", true, IDYES, true},
+};
+void PrintTo(const CtrlSCase& c, std::ostream* out) { *out << c.name; }
+
+class CtrlSOverTheOpenedOriginal : public ::testing::TestWithParam<CtrlSCase> {};
+
+TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
+{
+    const CtrlSCase& c = GetParam();
+    const QString folder = MakeScratchFolder(QStringLiteral("CtrlS") + QLatin1String(c.name));
+    const QString original = folder + QStringLiteral("/photo.bmp");
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakeNoisePicture(200, 150, 5).get(), QFile::encodeName(original).constData(), 0));
+    const QByteArray before = ReadBytes(original);
+
+    AppSession session(original);
+    ASSERT_TRUE(session.started());
+    session.SetClientSize(400, 300);
+    ASSERT_TRUE(session.doc()->m_picture);
+    if (c.nameAccepted) {
+        session.dialogs.ChooseFile(original);
+        session.dialogs.AnswerMessage(c.overwriteAnswer);
+    }
+    PressCtrlS(session);
+
+    ASSERT_GE(session.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(session.dialogs.fileDialogs[0].fileName, QStringLiteral("photo.bmp"));
+    EXPECT_EQ(session.dialogs.fileDialogs[0].initialFolder, folder + QLatin1Char('/'));
+    EXPECT_EQ(session.dialogs.messages.size(), c.nameAccepted ? 1u : 0u);
+    EXPECT_EQ(ReadBytes(original) != before, c.replaced);
+    if (!c.replaced)
+        return;
+    const CVeilcutView* view = session.view();
+    const CPoint centre = view->m_ellipse.CenterPoint();
+    const double scale = session.doc()->m_scale;
+    const BitmapPtr saved = Load(original);
+    EXPECT_EQ(PixelAt(saved.get(), unsigned((centre.x - view->m_displayRect.left) / scale),
+                      unsigned((view->m_displayRect.bottom - centre.y) / scale)),
+              kGray);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineOpen, CtrlSOverTheOpenedOriginal, ::testing::ValuesIn(kCtrlSCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
