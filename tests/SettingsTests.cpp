@@ -16,11 +16,6 @@
 
 #include <climits>
 
-static void PrintTo(const CRect& r, std::ostream* out)
-{
-    *out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
-
 namespace {
 
 const CRect kDefaultOffset(-50, 50, 50, 200);
