@@ -38,12 +38,6 @@ BitmapPtr Load(const QString& path)
     return BitmapPtr(FreeImage_Load(FreeImage_GetFileType(name.constData(), 0), name.constData(), 0));
 }
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 BitmapPtr Clone(FIBITMAP* dib) { return BitmapPtr(FreeImage_Clone(dib)); }
 
 // Paints the burnt ellipse (x0, y0)-(x1, y1) into `picture` the slow way, row by row.
@@ -420,7 +414,7 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
     const QString folder = MakeScratchFolder(QStringLiteral("CtrlS") + QLatin1String(c.name));
     const QString original = folder + QStringLiteral("/photo.bmp");
     ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakeNoisePicture(200, 150, 5).get(), QFile::encodeName(original).constData(), 0));
-    const QByteArray before = ReadBytes(original);
+    const QByteArray before = ReadWholeFile(original);
 
     AppSession session(original);
     ASSERT_TRUE(session.started());
@@ -436,7 +430,7 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
     EXPECT_EQ(session.dialogs.fileDialogs[0].fileName, QStringLiteral("photo.bmp"));
     EXPECT_EQ(session.dialogs.fileDialogs[0].initialFolder, folder + QLatin1Char('/'));
     EXPECT_EQ(session.dialogs.messages.size(), c.nameAccepted ? 1u : 0u);
-    EXPECT_EQ(ReadBytes(original) != before, c.replaced);
+    EXPECT_EQ(ReadWholeFile(original) != before, c.replaced);
     if (!c.replaced)
         return;
     const CVeilcutView* view = session.view();
