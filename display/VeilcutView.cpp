@@ -7,6 +7,9 @@
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CVeilcutView, CView)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
 CVeilcutView::CVeilcutView()

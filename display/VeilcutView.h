@@ -19,6 +19,10 @@ public:
     void OnDraw(CDC* pDC) override;
     void InvalidateRect(const CRect* rect, BOOL bErase = TRUE) override;
 
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+
     // Rebuilds the document's display copy from the picture at the current layout.
     void BuildDisplayImage();
     void DrawCaption(CDC* pDC);
@@ -51,6 +55,10 @@ private:
     // Puts the pointer just above the view's top-left corner, once per run.
     void PlacePointer();
     bool IsDragging() const;
+    // The shape for the pointer at `point`, from the hit tests and the drag under way.
+    HCURSOR CursorAt(CPoint point) const;
+    // Moves the dragged side, or the whole ellipse, by one pointer step.
+    void DragStep(int dx, int dy);
     void DrawOverlay(CDC* pDC);
     // Where the caption and the overlay can show, in client coordinates.
     QRegion OverlayRegion() const;

@@ -3,12 +3,15 @@
 #include "CmdUI.h"
 #include "DialogHost.h"
 #include "FileDialog.h"
+#include "app/ProgramFolder.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
 #include "document/PictureFormats.h"
 #include "document/PictureLoader.h"
 #include "resources/resource.h"
+
+#include <QDir>
 
 
 BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
@@ -27,6 +30,7 @@ CString FolderOf(const CString& path)
 
 CVeilcutDoc::CVeilcutDoc()
 {
+    m_programDir = FindProgramFolder(QDir::currentPath());
     m_openDir = m_programDir;
     m_saveDir = m_programDir;
 }
@@ -144,18 +148,4 @@ bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int
     }
     m_picture = loaded;
     return true;
-}
-
-void CVeilcutDoc::LoadSettings()
-{
-    m_settingsLoaded = TRUE;
-    m_settings.offsetRect = m_view->m_ellipse;
-    m_settings.color = m_view->m_color;
-    m_settings.openDir = m_openDir;
-    m_settings.saveDir = m_saveDir;
-    // Nothing is stored between runs yet: the defaults stand.
-    m_maskOffset = m_settings.offsetRect;
-    m_view->m_color = m_settings.color;
-    m_openDir = m_settings.openDir;
-    m_saveDir = m_settings.saveDir;
 }

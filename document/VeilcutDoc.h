@@ -30,7 +30,9 @@ public:
 
     // Fits the picture into the view, places the ellipse and rebuilds the display copy.
     void FitToView();
+    // The ellipse offset, colour and folders from and to the profile.
     void LoadSettings();
+    void SaveSettings();
 
     CVeilcutView* m_view = nullptr;
     FIBITMAP* m_picture = nullptr;

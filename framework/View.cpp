@@ -105,7 +105,7 @@ void CView::mouseDoubleClickEvent(QMouseEvent* event)
 void CView::mouseMoveEvent(QMouseEvent* event)
 {
     CPoint point = ClientPoint(event);
-    if (GetClipCursor()) {
+    if (GetClipCursor() && !IsClipCursorOnServer()) {
         const CPoint screen(event->globalPosition().toPoint());
         const CPoint confined = ConfineToClipCursor(screen);
         if (!(confined == screen)) {

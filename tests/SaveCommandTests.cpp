@@ -38,28 +38,7 @@ BitmapPtr Load(const QString& path)
     return BitmapPtr(FreeImage_Load(FreeImage_GetFileType(name.constData(), 0), name.constData(), 0));
 }
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 BitmapPtr Clone(FIBITMAP* dib) { return BitmapPtr(FreeImage_Clone(dib)); }
-
-// Paints the burnt ellipse (x0, y0)-(x1, y1) into `picture` the slow way, row by row.
-void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1)
-{
-    const int W = int(FreeImage_GetWidth(picture)), H = int(FreeImage_GetHeight(picture));
-    const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0, rx = (x1 - x0) / 2.0, ry = (y1 - y0) / 2.0;
-    RGBQUAD gray{153, 153, 153, 0};
-    for (int y = y0 + 1; y <= std::min(H, y1) - 2; ++y) {
-        const double t = (y - cy) / ry;
-        const double w = std::sqrt(1 - t * t);
-        const int xl = int(cx - w * rx + 0.5), xr = int(w * rx + cx + 0.5);
-        for (int x = std::max(xl + 1, 1); x <= std::min(W, xr) - 2; ++x)
-            FreeImage_SetPixelColor(picture, unsigned(x), unsigned(y), &gray);
-    }
-}
 
 int CountDifferences(FIBITMAP* a, FIBITMAP* b)
 {
@@ -420,7 +399,7 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
     const QString folder = MakeScratchFolder(QStringLiteral("CtrlS") + QLatin1String(c.name));
     const QString original = folder + QStringLiteral("/photo.bmp");
     ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakeNoisePicture(200, 150, 5).get(), QFile::encodeName(original).constData(), 0));
-    const QByteArray before = ReadBytes(original);
+    const QByteArray before = ReadWholeFile(original);
 
     AppSession session(original);
     ASSERT_TRUE(session.started());
@@ -436,7 +415,7 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
     EXPECT_EQ(session.dialogs.fileDialogs[0].fileName, QStringLiteral("photo.bmp"));
     EXPECT_EQ(session.dialogs.fileDialogs[0].initialFolder, folder + QLatin1Char('/'));
     EXPECT_EQ(session.dialogs.messages.size(), c.nameAccepted ? 1u : 0u);
-    EXPECT_EQ(ReadBytes(original) != before, c.replaced);
+    EXPECT_EQ(ReadWholeFile(original) != before, c.replaced);
     if (!c.replaced)
         return;
     const CVeilcutView* view = session.view();

@@ -31,5 +31,9 @@ Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y);
 // bytes; otherwise says where the first difference is and what both hold.
 std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
 
+// Paints the burnt ellipse (x0, y0)-(x1, y1), in picture pixels, into
+// `picture` the slow way, row by row.
+void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1);
+
 // A fresh empty folder under the test build tree, removed at the end of the run.
 QString MakeScratchFolder(const QString& name);
