@@ -36,7 +36,7 @@ struct PhotoSize {
     unsigned width, height;
     int runs;
 };
-const PhotoSize kSizes[] = {{"24 MP", 6000, 4000, 5}, {"100 MP", 12000, 8400, 3}};
+const PhotoSize kSizes[] = {{"24 MP", 6000, 4000, 7}, {"100 MP", 12000, 8400, 5}};
 
 constexpr int kInputQuality = 92;
 const PictureFormat kBmp = *SaveFormatOf(QStringLiteral(".bmp"));
