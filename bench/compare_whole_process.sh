@@ -21,7 +21,7 @@ measure() {
     for run in 1 2 3; do
         sync
         if ! /usr/bin/time -f '%e %M' -o "$work/one" "$@" >/dev/null 2>"$work/errors"; then
-            printf '| %s | failed: %s | |\n' "$name" "$(tail -n 1 "$work/errors" | cut -c1-80)"
+            printf '| %s | failed: %s | |\n' "$name" "$(tail -n 1 "$work/errors" | sed 's/ `.*//')"
             return
         fi
         cut -d' ' -f1 "$work/one" >>"$work/times"
@@ -32,12 +32,13 @@ measure() {
 
 echo '| picture | program | wall time | peak memory |'
 echo '|---|---|---|---|'
-for size in "6000 4000 24MP" "12000 8400 100MP"; do
+for size in "6000 4000 24" "12000 8400 100"; do
     set -- $size
     in=$work/in-$3.jpg
+    label="$3 MP"
     "$bench" make-photo "$in" "$1" "$2"
-    measure "$3 | Veilcut (bench_large_photos turn-and-save)" "$bench" turn-and-save "$in" "$work/veilcut.jpg"
-    measure "$3 | vips rot d90" vips rot "$in" "$work/vips.jpg[Q=100,subsample-mode=on]" d90
-    measure "$3 | ImageMagick convert -rotate 90" "$magick" "$in" -rotate 90 -quality 100 -sampling-factor 2x2 \
+    measure "$label | Veilcut (bench_large_photos turn-and-save)" "$bench" turn-and-save "$in" "$work/veilcut.jpg"
+    measure "$label | vips rot d90" vips rot "$in" "$work/vips.jpg[Q=100,subsample-mode=on]" d90
+    measure "$label | ImageMagick convert -rotate 90" "$magick" "$in" -rotate 90 -quality 100 -sampling-factor 2x2 \
         "$work/magick.jpg"
 done
