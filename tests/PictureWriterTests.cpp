@@ -1,5 +1,7 @@
 #include "document/PictureWriter.h"
 
+#include "document/FileCalls.h"
+
 #include "JpegInspection.h"
 #include "TestPictures.h"
 
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -246,4 +249,46 @@ TEST(WritePictureFile, ReplacingKeepsPermissionsAndLinks)
         EXPECT_EQ(DescribeDifference(dib.get(), LoadPicture(FIF_BMP, real).get()), "");
     }
     EXPECT_EQ(FolderEntries(folder).size(), 4);
+}
+
+namespace {
+
+// A disk that takes at most a few bytes a call and is interrupted every other call.
+class GrudgingCalls : public FileCalls {
+public:
+    GrudgingCalls() { SetFileCalls(this); }
+    ~GrudgingCalls() override { SetFileCalls(nullptr); }
+    ssize_t Write(int fd, const void* data, size_t size) override
+    {
+        if (++calls % 2) {
+            errno = EINTR;
+            return -1;
+        }
+        return FileCalls::Write(fd, data, std::min<size_t>(size, 1000 + calls % 7));
+    }
+    int calls = 0;
+};
+
+} // namespace
+
+TEST(WritePictureFile, ShortAndInterruptedWritesStillWriteEveryByte)
+{
+    const QString folder = MakeScratchFolder("writer-grudging");
+    const BitmapPtr dib = MakeNoisePicture(120, 80, 12);
+    for (const auto& [format, name] : {std::pair{FIF_BMP, "picture.bmp"}, std::pair{FIF_JPEG, "picture.jpg"}}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(FreeImage_Save(format, dib.get(), QFile::encodeName(folder + "/plain-" + name).constData(),
+                                   format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
+        int calls = 0;
+        bool written = false;
+        {
+            GrudgingCalls grudging;
+            written = WritePictureFile(dib.get(), format, format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0,
+                                       folder + "/" + name);
+            calls = grudging.calls;
+        }
+        EXPECT_TRUE(written);
+        EXPECT_GT(calls, 20);
+        EXPECT_EQ(ReadWholeFile(folder + "/" + name), ReadWholeFile(folder + "/plain-" + name));
+    }
 }
