@@ -1,4 +1,5 @@
 #include "AppSession.h"
+#include "GeometryPrinting.h"
 #include "TestPictures.h"
 
 #include "display/FitLayout.h"
@@ -9,16 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-// Readable rectangles and points in failure messages.
-static void PrintTo(const CRect& r, std::ostream* out)
-{
-    *out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
-static void PrintTo(const CPoint& p, std::ostream* out)
-{
-    *out << "(" << p.x << ", " << p.y << ")";
-}
 
 namespace {
 
