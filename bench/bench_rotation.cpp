@@ -1,6 +1,7 @@
 // Times the quarter turn of large photos: one pixel call per read and write,
 // the program's blocked scan-line turn, FreeImage_Rotate, and a plain copy
 // into a freshly allocated bitmap (the least any turn into a new bitmap costs).
+#include "PixelByPixelTurn.h"
 #include "document/PictureRotation.h"
 
 #include <algorithm>
@@ -32,24 +33,6 @@ Bitmap MakeNoise(unsigned width, unsigned height)
             line[i] = BYTE(random());
     }
     return dib;
-}
-
-// The turn as one FreeImage_GetPixelColor and one FreeImage_SetPixelColor per pixel.
-Bitmap TurnPixelByPixel(FIBITMAP* picture, QuarterTurn turn)
-{
-    const unsigned W = FreeImage_GetWidth(picture), H = FreeImage_GetHeight(picture);
-    Bitmap turned(FreeImage_Allocate(int(H), int(W), 24, 0, 0, 0));
-    RGBQUAD colour;
-    for (unsigned i = 0; i < W; ++i) {
-        for (unsigned j = 0; j < H; ++j) {
-            if (turn == QuarterTurn::Left)
-                FreeImage_GetPixelColor(picture, i, H - 1 - j, &colour);
-            else
-                FreeImage_GetPixelColor(picture, W - 1 - i, j, &colour);
-            FreeImage_SetPixelColor(turned.get(), j, i, &colour);
-        }
-    }
-    return turned;
 }
 
 Bitmap AllocateOnly(FIBITMAP* picture)
@@ -131,12 +114,12 @@ bool Measure(const Size& size)
 
     bool same = true;
     for (QuarterTurn turn : {QuarterTurn::Left, QuarterTurn::Right}) {
-        const Bitmap slow = TurnPixelByPixel(p, turn);
+        const Bitmap slow(TurnPixelByPixel(p, turn));
         const Bitmap fast(TurnPicture(p, turn));
         same = same && SamePixels(slow.get(), fast.get());
     }
 
-    const Timing slow = Median(size.slowRuns, [&] { return TurnPixelByPixel(p, QuarterTurn::Left); });
+    const Timing slow = Median(size.slowRuns, [&] { return Bitmap(TurnPixelByPixel(p, QuarterTurn::Left)); });
     const Timing left = Median(size.fastRuns, [&] { return Bitmap(TurnPicture(p, QuarterTurn::Left)); });
     const Timing right = Median(size.fastRuns, [&] { return Bitmap(TurnPicture(p, QuarterTurn::Right)); });
     const Timing rotate = Median(size.fastRuns, [&] { return Bitmap(FreeImage_Rotate(p, 90)); });
