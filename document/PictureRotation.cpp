@@ -11,8 +11,8 @@ namespace {
 // block of scan lines at a time into a small buffer that stays in the cache,
 // so every source scan line is visited once per band, and the turned scan
 // lines are then written front to back from that buffer.
-constexpr unsigned kBandColumns = 16;
-constexpr unsigned kBlockLines = 1024;
+constexpr unsigned kBandColumns = 32;
+constexpr unsigned kBlockLines = 512;
 constexpr std::size_t kBufferPitch = 3 * kBandColumns;
 
 // Source scan line for turned column j: `first + j * step`.
