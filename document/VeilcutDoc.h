@@ -27,6 +27,8 @@ public:
     void OnFileSaveAs();
     void OnRotateLeft();
     void OnRotateRight();
+    // Bound to the T key; it does nothing.
+    void OnKeyT() {}
     void OnUpdateRotateLeft(CCmdUI* pCmdUI);
     void OnUpdateRotateRight(CCmdUI* pCmdUI);
     void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
