@@ -10,6 +10,10 @@ BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_KEYDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_COMMAND(ID_HELP, &CVeilcutView::OnHotKeys)
 END_MESSAGE_MAP()
 
 CVeilcutView::CVeilcutView()
@@ -85,7 +89,7 @@ void CVeilcutView::BuildDisplayImage()
     doc->m_display = FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0);
     if (!doc->m_display)
         return;
-    ResampleBilinear(doc->m_picture, unsigned(doc->m_pictureRect.Width()), unsigned(doc->m_pictureRect.Height()),
-                     doc->m_scale, doc->m_display);
-    m_displayImage = ToTopDownImage(doc->m_display);
+    const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
+    ResampleBilinear(doc->m_picture, w, h, doc->m_scale, doc->m_display);
+    m_displayImage = DeviceImage(doc->m_picture, w, h, doc->m_scale, doc->m_display, devicePixelRatioF());
 }

@@ -22,6 +22,10 @@ public:
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnHotKeys();
 
     // Rebuilds the document's display copy from the picture at the current layout.
     void BuildDisplayImage();

@@ -17,6 +17,8 @@
 BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
     ON_COMMAND(ID_FILE_OPEN, &CVeilcutDoc::OnFileOpen)
     ON_COMMAND(ID_FILE_SAVE_AS, &CVeilcutDoc::OnFileSaveAs)
+    ON_COMMAND(ID_ROTATE_LEFT, &CVeilcutDoc::OnRotateLeft)
+    ON_COMMAND(ID_ROTATE_RIGHT, &CVeilcutDoc::OnRotateRight)
     ON_UPDATE_COMMAND_UI(ID_ROTATE_LEFT, &CVeilcutDoc::OnUpdateRotateLeft)
     ON_UPDATE_COMMAND_UI(ID_ROTATE_RIGHT, &CVeilcutDoc::OnUpdateRotateRight)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CVeilcutDoc::OnUpdateFileSaveAs)

@@ -5,6 +5,7 @@
 
 // The platform's plain types, as the program's code names them.
 using BOOL = int;
+using LRESULT = std::intptr_t;
 using UINT = unsigned int;
 using DWORD = std::uint32_t;
 using COLORREF = std::uint32_t;

@@ -50,7 +50,7 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, CCreateContext* context)
     m_pCreateContext = context;
     int created = 0;
     if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_CREATE); e && e->sig == AfxSig::Create)
-        created = (this->*(e->handler.create))(cs);
+        created = e->handler.create(this, cs);
     m_pCreateContext = nullptr;
     if (created == -1)
         return FALSE;

@@ -126,6 +126,10 @@ void CView::keyPressEvent(QKeyEvent* event)
 
 void CView::wheelEvent(QWheelEvent* event)
 {
-    DispatchWheel(0, short(event->angleDelta().y()), CPoint(event->position().toPoint()),
-                  [&] { QWidget::wheelEvent(event); });
+    // A wheel the view does not use goes on to the window around it.
+    const BOOL used = DispatchWheel(0, short(event->angleDelta().y()), CPoint(event->position().toPoint()), [&] {
+        QWidget::wheelEvent(event);
+        return LRESULT(event->isAccepted());
+    });
+    event->setAccepted(used);
 }

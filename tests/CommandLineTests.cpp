@@ -40,10 +40,12 @@ TEST_P(CommandLine, AnswersBeforeAnyWindow)
     EXPECT_EQ(status.value_or(-1), c.status);
     EXPECT_NE(out.str().find(c.out), std::string::npos) << out.str();
     EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
-    if (!*c.out)
+    if (!*c.out) {
         EXPECT_EQ(out.str(), "");
-    if (!*c.err)
+    }
+    if (!*c.err) {
         EXPECT_EQ(err.str(), "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, CommandLine, ::testing::ValuesIn(kCases),

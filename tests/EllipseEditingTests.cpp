@@ -127,8 +127,9 @@ TEST_F(EllipseDrag, PressTakesTheFirstHitInOrder)
         EXPECT_EQ(Flags(), expected);
         EXPECT_EQ(QWidget::mouseGrabber(), c.flag >= 0 ? view() : nullptr);
         EXPECT_EQ(GetClipCursor() != nullptr, c.flag >= 0);
-        if (c.cursor)
+        if (c.cursor) {
             EXPECT_EQ(GetCursor(), view()->*c.cursor);
+        }
         EXPECT_EQ(view()->m_lastPoint, c.flag >= 0 ? c.point : CPoint());
         // Every release ends the drag, whatever the press hit.
         Release(c.point.x, c.point.y);

@@ -1,4 +1,5 @@
 #include "AppSession.h"
+#include "GeometryPrinting.h"
 #include "TestPictures.h"
 
 #include "display/FitLayout.h"

@@ -21,15 +21,4 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
     *os << '}';
 }
 
-// Rectangles and points as their coordinates.
-#include "CRect.h"
-
-inline void PrintTo(const CPoint& p, std::ostream* os)
-{
-    *os << '(' << p.x << ", " << p.y << ')';
-}
-
-inline void PrintTo(const CRect& r, std::ostream* os)
-{
-    *os << '(' << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ')';
-}
+#include "GeometryPrinting.h"
