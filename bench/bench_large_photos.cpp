@@ -8,12 +8,8 @@
 
 #include "document/PictureFormats.h"
 #include "document/PictureLoader.h"
-#include "document/PictureWriter.h"
-
-#if __has_include("document/PictureRotation.h")
 #include "document/PictureRotation.h"
-#define VEILCUT_HAS_TURN 1
-#endif
+#include "document/PictureWriter.h"
 
 #include <QString>
 
@@ -124,7 +120,6 @@ Row OpenRow(const PhotoSize& size, const std::string& input, const char* kind)
     return {std::string("open ") + kind + " JPEG " + size.name, nullptr, veilcut, "FreeImage_Load", floor, 1.1, &size};
 }
 
-#ifdef VEILCUT_HAS_TURN
 FIBITMAP* CopyIntoNewBitmap(FIBITMAP* from)
 {
     FIBITMAP* copy = FreeImage_Allocate(int(FreeImage_GetWidth(from)), int(FreeImage_GetHeight(from)), 24);
@@ -145,7 +140,6 @@ std::vector<Row> TurnRows(const PhotoSize& size)
     return {{name, MakePicture(s, size), turn, "FreeImage_Rotate", rotate, 1.0, &size},
             {name, MakePicture(s, size), turn, "copy into a new bitmap", copy, 2.0, &size}};
 }
-#endif
 
 // Veilcut's own road of a picture, as the program takes it.
 bool TurnAndSave(const std::string& input, const std::string& output)
@@ -160,11 +154,9 @@ bool TurnAndSave(const std::string& input, const std::string& output)
         picture.reset(FreeImage_ConvertTo24Bits(picture.get()));
     if (!picture)
         return false;
-#ifdef VEILCUT_HAS_TURN
     picture.reset(TurnPicture(picture.get(), QuarterTurn::Right));
     if (!picture)
         return false;
-#endif
     return WritePictureFile(picture.get(), out->format, out->flags, QString::fromStdString(output));
 }
 
@@ -172,22 +164,15 @@ bool TurnAndSave(const std::string& input, const std::string& output)
 bool BareTurnAndSave(const std::string& input, const std::string& output)
 {
     Bitmap picture(FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags));
-#ifdef VEILCUT_HAS_TURN
     if (picture)
         picture.reset(FreeImage_Rotate(picture.get(), -90));
-#endif
     return picture && FreeImage_Save(kJpeg.format, picture.get(), output.c_str(), kJpeg.flags) && SyncFile(output);
 }
 
 Row WholeRoadRow(const PhotoSize& size, const std::string& input, const std::string& output)
 {
     const std::function<void()> removeOutput = [output] { std::remove(output.c_str()); };
-#ifdef VEILCUT_HAS_TURN
-    const char* name = "open + turn + save JPEG ";
-#else
-    const char* name = "open + save JPEG (no turn in this build) ";
-#endif
-    return {name + std::string(size.name), nullptr, {[=] { return TurnAndSave(input, output); }, removeOutput},
+    return {std::string("open + turn + save JPEG ") + size.name, nullptr, {[=] { return TurnAndSave(input, output); }, removeOutput},
             "the same with bare FreeImage", {[=] { return BareTurnAndSave(input, output); }, removeOutput}, 0, &size};
 }
 
@@ -214,11 +199,9 @@ std::vector<Row> AllRows(const std::string& folder)
     for (const PhotoSize& size : kSizes)
         for (const bool progressive : {false, true})
             rows.push_back(OpenRow(size, InputPath(folder, size, progressive), progressive ? "progressive" : "baseline"));
-#ifdef VEILCUT_HAS_TURN
     for (const PhotoSize& size : kSizes)
         for (Row& row : TurnRows(size))
             rows.push_back(std::move(row));
-#endif
     const PhotoSize& large = kSizes[1];
     rows.push_back(WholeRoadRow(large, InputPath(folder, large, false), folder + "/turned.jpg"));
     return rows;
