@@ -52,6 +52,8 @@ protected:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/config"));
         env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
         env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+        // Only a build with leak checks reads this.
+        env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" VEILCUT_LSAN_SUPPRESSIONS));
     }
 
     void TearDown() override
@@ -221,7 +223,7 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     Screenshot(QStringLiteral("asked"));
     Keys(QStringLiteral("alt+n"));
     ASSERT_TRUE(program.waitForFinished(10000));
-    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
 
     // The ellipse kept its offset from the top centre through the turn.
     const CPoint newOrigin((display.left - view.x + display.right - view.x) / 2 + view.x, display.top);

@@ -47,7 +47,7 @@ TEST_F(KeyCommands, LettersPickTheOverlayColour)
                                                 Qt::AltModifier};
     for (const KeyCase& c : kKeys) {
         for (Qt::KeyboardModifiers modifiers : kModifiers) {
-            SCOPED_TRACE(QTest::toString(QKeySequence(int(c.key) | int(modifiers))));
+            SCOPED_TRACE(QKeySequence(int(c.key) | int(modifiers)).toString().toStdString());
             view()->m_color = kUnset;
             QTest::keyClick(view(), c.key, modifiers);
             const bool taken = modifiers == Qt::AltModifier || (modifiers == Qt::ControlModifier && c.ctrlIsAccelerator);
