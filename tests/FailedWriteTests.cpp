@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ struct FailedWriteCase {
     long extra = 0;           // DiskFull only
     bool overOriginal = false;   // the target is the file the picture came from
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FailedWriteCase& c, std::ostream* out) { *out << c.name; }
 
 bool InSubfolder(Fault fault) { return fault == Fault::FolderVanishes || fault == Fault::FolderGone; }
 
