@@ -13,20 +13,6 @@
 
 namespace {
 
-QByteArray EncodeJpeg(FIBITMAP* dib, int flags)
-{
-    FIMEMORY* stream = FreeImage_OpenMemory();
-    QByteArray bytes;
-    if (FreeImage_SaveToMemory(FIF_JPEG, dib, stream, flags)) {
-        BYTE* data = nullptr;
-        DWORD size = 0;
-        FreeImage_AcquireMemory(stream, &data, &size);
-        bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
-    }
-    FreeImage_CloseMemory(stream);
-    return bytes;
-}
-
 std::vector<QByteArray> SmallJpegs()
 {
     const BitmapPtr colour = MakeNoisePicture(24, 16, 31);
@@ -34,8 +20,8 @@ std::vector<QByteArray> SmallJpegs()
         return Bgr{BYTE(x * 7), BYTE(y * 13), BYTE(200 - x - y)};
     });
     const BitmapPtr gray(FreeImage_ConvertToGreyscale(smooth.get()));
-    return {EncodeJpeg(colour.get(), JPEG_DEFAULT), EncodeJpeg(smooth.get(), JPEG_PROGRESSIVE),
-            EncodeJpeg(gray.get(), JPEG_DEFAULT), EncodeJpeg(smooth.get(), JPEG_SUBSAMPLING_444 | JPEG_QUALITYBAD)};
+    return {EncodePicture(FIF_JPEG, colour.get(), JPEG_DEFAULT), EncodePicture(FIF_JPEG, smooth.get(), JPEG_PROGRESSIVE),
+            EncodePicture(FIF_JPEG, gray.get(), JPEG_DEFAULT), EncodePicture(FIF_JPEG, smooth.get(), JPEG_SUBSAMPLING_444 | JPEG_QUALITYBAD)};
 }
 
 // Wherever a plain decode reads a mutant that carries no metadata, the loader

@@ -131,13 +131,8 @@ TEST(JpegSizeGuard, RealProgressiveAndGrayPicturesMatchAPlainDecode)
         BitmapPtr picture = MakeNoisePicture(c.width, c.height, c.width);
         if (c.gray)
             picture.reset(FreeImage_ConvertToGreyscale(picture.get()));
-        FIMEMORY* stream = FreeImage_OpenMemory();
-        ASSERT_TRUE(FreeImage_SaveToMemory(FIF_JPEG, picture.get(), stream, c.saveFlags));
-        BYTE* data = nullptr;
-        DWORD size = 0;
-        FreeImage_AcquireMemory(stream, &data, &size);
-        const QByteArray jpeg(reinterpret_cast<const char*>(data), qsizetype(size));
-        FreeImage_CloseMemory(stream);
+        const QByteArray jpeg = EncodePicture(FIF_JPEG, picture.get(), c.saveFlags);
+        ASSERT_FALSE(jpeg.isEmpty());
 
         const ChildDecode plain = DecodeInChild(FIF_JPEG, jpeg, JPEG_ACCURATE);
         ASSERT_EQ(plain.outcome, ChildDecode::Outcome::Decoded);
