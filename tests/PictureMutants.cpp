@@ -1,5 +1,7 @@
 #include "PictureMutants.h"
 
+#include "BmpBuilder.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -184,4 +186,39 @@ std::vector<Mutant> HostileBmpMutants(const QByteArray& bmp, std::mt19937& rando
         }
     }
     return mutants;
+}
+
+namespace {
+
+QByteArray Word(unsigned value)
+{
+    return QByteArray(1, char(value >> 8)) + char(value & 0xFF);
+}
+
+} // namespace
+
+QByteArray ForgedJpegHeaders(uchar frameMarker, unsigned width, unsigned height, const std::vector<uchar>& sampling,
+                             unsigned componentsInFirstScan)
+{
+    QByteArray frame = QByteArray(1, 8) + Word(height) + Word(width) + char(sampling.size());
+    for (size_t i = 0; i < sampling.size(); ++i)
+        frame += QByteArray(1, char(i + 1)) + char(sampling[i]) + char(0);
+    QByteArray scan(1, char(componentsInFirstScan));
+    for (unsigned i = 0; i < componentsInFirstScan; ++i)
+        scan += QByteArray(1, char(i + 1)) + char(0);
+    scan += QByteArray::fromHex("003F00");
+    return QByteArray::fromHex("FFD8") + char(0xFF) + char(frameMarker) + Word(frame.size() + 2) + frame +
+           QByteArray::fromHex("FFDA") + Word(scan.size() + 2) + scan + QByteArray::fromHex("0000 FFD9");
+}
+
+QByteArray RunLengthBomb()
+{
+    BmpSpec spec;
+    spec.width = 8;
+    spec.height = 33554438;
+    spec.bitCount = 4;
+    spec.compression = 2;
+    spec.palette.assign(16, RGBQUAD{9, 8, 7, 0});
+    spec.pixelData = QByteArray(144 - 14 - 40 - 16 * 4 - 2, '\0') + QByteArray::fromHex("0001");
+    return BuildBmp(spec);
 }

@@ -31,3 +31,13 @@ Mutant ResyncMutant(const QByteArray& jpeg, std::mt19937& random);
 // fields of 0, 1 and 0xFFFF, garbage inside APP1.
 std::vector<Mutant> HostileJpegMutants(const QByteArray& jpeg, std::mt19937& random, int flips);
 std::vector<Mutant> HostileBmpMutants(const QByteArray& bmp, std::mt19937& random, int flips);
+
+// SOI, a frame header (SOFn `frameMarker`) claiming width x height with one
+// component per sampling byte, a scan header over the first
+// `componentsInFirstScan` of them, two bytes of scan and EOI: no tables, so
+// nothing a decoder could turn into pixels.
+QByteArray ForgedJpegHeaders(uchar frameMarker, unsigned width, unsigned height, const std::vector<uchar>& sampling,
+                             unsigned componentsInFirstScan);
+
+// A 4-bit run-length BMP of 144 bytes claiming 8 x 33,554,438 pixels.
+QByteArray RunLengthBomb();

@@ -2,6 +2,7 @@
 // progressive, gray, CMYK) with and without EXIF, XMP, IPTC, ICC and comment
 // segments, and BMPs of every depth and info header size.
 #include "BmpBuilder.h"
+#include "PictureMutants.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -151,7 +152,11 @@ int main(int argc, char** argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    const int written = WriteJpegs(folder) + WriteBmps(folder);
+    const int written = WriteJpegs(folder) + WriteBmps(folder) +
+                        Write(folder + "/gray-bomb.jpg", ForgedJpegHeaders(0xC0, 18000, 18000, {0x11}, 1)) +
+                        Write(folder + "/progressive-bomb.jpg",
+                              ForgedJpegHeaders(0xC2, 30000, 30000, {0x22, 0x11, 0x11}, 3)) +
+                        Write(folder + "/rle4-bomb.bmp", RunLengthBomb());
     std::printf("%d seed files in %s\n", written, argv[1]);
     return 0;
 }
