@@ -3,7 +3,9 @@
 #include "resources/Resources.h"
 #include "resources/resource.h"
 
+#include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QLabel>
 
 BEGIN_MESSAGE_MAP(CAboutDialog, CDialog)
@@ -26,7 +28,12 @@ CAboutDialog::CAboutDialog() : CDialog(IDD_ABOUTBOX)
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(DialogUnitsToPixels(font(), 279, 347));
+    // On a small or strongly scaled screen the box keeps within the screen;
+    // the licence text below the header wraps into what is left.
+    QSize size = DialogUnitsToPixels(font(), 279, 347);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    setFixedSize(size);
 
     AddIcon(QRect(7, 7, 20, 20));
     AddStatic(QRect(28, 7, 80, 8), QStringLiteral("Veilcut Version 1.0"));
@@ -35,7 +42,7 @@ CAboutDialog::CAboutDialog() : CDialog(IDD_ABOUTBOX)
     auto* terms = new QLabel(QString::fromUtf8(licence), this);
     terms->setWordWrap(true);
     terms->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    terms->setGeometry(DialogUnitsToPixels(font(), QRect(7, 40, 265, 300)));
+    terms->setGeometry(DialogUnitsToPixels(font(), QRect(7, 40, 265, 300)).intersected(rect()));
 }
 
 void CAboutDialog::AddStatic(const QRect& units, const QString& text)

@@ -1,5 +1,6 @@
 #include "MainFrm.h"
 
+#include "document/VeilcutDoc.h"
 #include "resources/Resources.h"
 #include "resources/resource.h"
 
@@ -58,5 +59,8 @@ void CMainFrame::FillToolImages()
 
 void CMainFrame::OnClose()
 {
+    // Written before the save question, so a cancelled close has kept them too.
+    if (m_doc)
+        m_doc->SaveSettings();
     CFrameWnd::OnClose();
 }

@@ -11,3 +11,6 @@ struct MaskSettings {
     CString openDir;
     CString saveDir;
 };
+
+// The profile section that holds them.
+inline const CString MaskSettingsSection = QStringLiteral("VeilcutIni");

@@ -18,6 +18,7 @@ END_MESSAGE_MAP()
 
 CVeilcutApp::CVeilcutApp()
 {
+    m_pszVersion = QStringLiteral(VEILCUT_VERSION);
     VeilcutResources();
 }
 

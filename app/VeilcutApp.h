@@ -2,6 +2,8 @@
 
 #include "WinApp.h"
 
+struct MaskSettings;
+
 class CVeilcutApp : public CWinApp {
 public:
     CVeilcutApp();
@@ -11,6 +13,11 @@ public:
     void OnAppAbout();
     // New, reachable from the document's Open command.
     void FileNew() { CWinApp::OnFileNew(); }
+
+    // The settings record in the profile section `section`; a value that is
+    // missing or unusable leaves its field as it was.
+    void ReadMaskSettings(const CString& section, MaskSettings* settings);
+    void WriteMaskSettings(const CString& section, MaskSettings* settings);
 
 protected:
     DECLARE_MESSAGE_MAP()

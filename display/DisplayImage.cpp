@@ -1,5 +1,9 @@
 #include "display/DisplayImage.h"
 
+#include "display/Resampling.h"
+
+#include <cmath>
+
 QImage ToTopDownImage(FIBITMAP* display)
 {
     if (!display || !FreeImage_HasPixels(display) || FreeImage_GetBPP(display) != 24)
@@ -18,5 +22,22 @@ QImage ToTopDownImage(FIBITMAP* display)
         for (unsigned x = 0; x < width; ++x, source += 3)
             target[x] = qRgb(source[FI_RGBA_RED], source[FI_RGBA_GREEN], source[FI_RGBA_BLUE]);
     }
+    return image;
+}
+
+QImage DeviceImage(FIBITMAP* picture, unsigned width, unsigned height, double scale, FIBITMAP* display,
+                   double ratio)
+{
+    if (ratio == 1.0 || !display)
+        return ToTopDownImage(display);
+    const int w = int(std::lround(FreeImage_GetWidth(display) * ratio));
+    const int h = int(std::lround(FreeImage_GetHeight(display) * ratio));
+    FIBITMAP* sharp = FreeImage_Allocate(w, h, 24, 0, 0, 0);
+    if (!sharp)
+        return ToTopDownImage(display);
+    ResampleBilinear(picture, width, height, scale * ratio, sharp);
+    QImage image = ToTopDownImage(sharp);
+    FreeImage_Unload(sharp);
+    image.setDevicePixelRatio(ratio);
     return image;
 }

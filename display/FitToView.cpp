@@ -30,6 +30,9 @@ void CVeilcutDoc::FitToView()
     if (!fits)
         view.m_ellipse = DefaultEllipse(view.m_origin);
 
-    m_firstLayout = FALSE;
+    // Only a layout of a picture uses up the stored position; one without a
+    // picture (Open cancelled at start) leaves it for the first picture.
+    if (m_picture)
+        m_firstLayout = FALSE;
     view.BuildDisplayImage();
 }

@@ -7,6 +7,13 @@
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CVeilcutView, CView)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_KEYDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_COMMAND(ID_HELP, &CVeilcutView::OnHotKeys)
 END_MESSAGE_MAP()
 
 CVeilcutView::CVeilcutView()
@@ -45,6 +52,13 @@ void CVeilcutView::OnInitialUpdate()
         frame->m_doc = doc;
     m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
     doc->LoadSettings();
+    // The view has no place on the screen until the frame is shown.
+    m_pointerPlacePending = true;
+}
+
+void CVeilcutView::PlacePointer()
+{
+    m_pointerPlacePending = false;
     CPoint corner(0, 0);
     ClientToScreen(&corner);
     SetCursorPos(corner.x + 8, corner.y - 15);
@@ -57,6 +71,8 @@ void CVeilcutView::paintEvent(QPaintEvent* event)
     CVeilcutDoc* doc = GetDocument();
     if (doc && doc->m_picture && doc->m_firstLayout && doc->m_view == this)
         doc->FitToView();
+    if (m_pointerPlacePending)
+        PlacePointer();
     CView::paintEvent(event);
 }
 
@@ -73,7 +89,7 @@ void CVeilcutView::BuildDisplayImage()
     doc->m_display = FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0);
     if (!doc->m_display)
         return;
-    ResampleBilinear(doc->m_picture, unsigned(doc->m_pictureRect.Width()), unsigned(doc->m_pictureRect.Height()),
-                     doc->m_scale, doc->m_display);
-    m_displayImage = ToTopDownImage(doc->m_display);
+    const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
+    ResampleBilinear(doc->m_picture, w, h, doc->m_scale, doc->m_display);
+    m_displayImage = DeviceImage(doc->m_picture, w, h, doc->m_scale, doc->m_display, devicePixelRatioF());
 }

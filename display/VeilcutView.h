@@ -19,6 +19,14 @@ public:
     void OnDraw(CDC* pDC) override;
     void InvalidateRect(const CRect* rect, BOOL bErase = TRUE) override;
 
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnHotKeys();
+
     // Rebuilds the document's display copy from the picture at the current layout.
     void BuildDisplayImage();
     void DrawCaption(CDC* pDC);
@@ -48,7 +56,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Puts the pointer just above the view's top-left corner, once per run.
+    void PlacePointer();
     bool IsDragging() const;
+    // The shape for the pointer at `point`, from the hit tests and the drag under way.
+    HCURSOR CursorAt(CPoint point) const;
+    // Moves the dragged side, or the whole ellipse, by one pointer step.
+    void DragStep(int dx, int dy);
     void DrawOverlay(CDC* pDC);
     // Where the caption and the overlay can show, in client coordinates.
     QRegion OverlayRegion() const;
@@ -56,6 +70,7 @@ private:
     // The display copy turned top-down once per rebuild, so a paint only copies it.
     QImage m_displayImage;
     bool m_overlayRefreshQueued = false;
+    bool m_pointerPlacePending = false;
 };
 
 // The four handles at the midpoints of the sides of `rect`, drawn with the current pen.

@@ -3,6 +3,7 @@
 #include "CmdUI.h"
 #include "DialogHost.h"
 #include "FileDialog.h"
+#include "app/ProgramFolder.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
@@ -10,10 +11,14 @@
 #include "document/PictureLoader.h"
 #include "resources/resource.h"
 
+#include <QDir>
+
 
 BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
     ON_COMMAND(ID_FILE_OPEN, &CVeilcutDoc::OnFileOpen)
     ON_COMMAND(ID_FILE_SAVE_AS, &CVeilcutDoc::OnFileSaveAs)
+    ON_COMMAND(ID_ROTATE_LEFT, &CVeilcutDoc::OnRotateLeft)
+    ON_COMMAND(ID_ROTATE_RIGHT, &CVeilcutDoc::OnRotateRight)
     ON_UPDATE_COMMAND_UI(ID_ROTATE_LEFT, &CVeilcutDoc::OnUpdateRotateLeft)
     ON_UPDATE_COMMAND_UI(ID_ROTATE_RIGHT, &CVeilcutDoc::OnUpdateRotateRight)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CVeilcutDoc::OnUpdateFileSaveAs)
@@ -27,6 +32,7 @@ CString FolderOf(const CString& path)
 
 CVeilcutDoc::CVeilcutDoc()
 {
+    m_programDir = FindProgramFolder(QDir::currentPath());
     m_openDir = m_programDir;
     m_saveDir = m_programDir;
 }
@@ -144,18 +150,4 @@ bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int
     }
     m_picture = loaded;
     return true;
-}
-
-void CVeilcutDoc::LoadSettings()
-{
-    m_settingsLoaded = TRUE;
-    m_settings.offsetRect = m_view->m_ellipse;
-    m_settings.color = m_view->m_color;
-    m_settings.openDir = m_openDir;
-    m_settings.saveDir = m_saveDir;
-    // Nothing is stored between runs yet: the defaults stand.
-    m_maskOffset = m_settings.offsetRect;
-    m_view->m_color = m_settings.color;
-    m_openDir = m_settings.openDir;
-    m_saveDir = m_settings.saveDir;
 }

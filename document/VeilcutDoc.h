@@ -3,6 +3,7 @@
 #include "CRect.h"
 #include "Document.h"
 #include "app/MaskSettings.h"
+#include "document/PictureRotation.h"
 
 #include <FreeImage.h>
 
@@ -24,13 +25,19 @@ public:
 
     void OnFileOpen();
     void OnFileSaveAs();
+    void OnRotateLeft();
+    void OnRotateRight();
+    // Bound to the T key; it does nothing.
+    void OnKeyT() {}
     void OnUpdateRotateLeft(CCmdUI* pCmdUI);
     void OnUpdateRotateRight(CCmdUI* pCmdUI);
     void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
 
     // Fits the picture into the view, places the ellipse and rebuilds the display copy.
     void FitToView();
+    // The ellipse offset, colour and folders from and to the profile.
     void LoadSettings();
+    void SaveSettings();
 
     CVeilcutView* m_view = nullptr;
     FIBITMAP* m_picture = nullptr;
@@ -54,6 +61,8 @@ private:
     // Runs the Open command again when an earlier one was interrupted by the prompt.
     void ResumeOpen();
     void ReplacePicture(FIBITMAP* picture);
+    // Replaces the picture by its turned copy, lays it out anew and marks the document modified.
+    void TurnQuarter(QuarterTurn turn);
     // Loads and converts to 24 bits; false with the user told why.
     bool LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags);
 };

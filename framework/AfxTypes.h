@@ -5,6 +5,7 @@
 
 // The platform's plain types, as the program's code names them.
 using BOOL = int;
+using LRESULT = std::intptr_t;
 using UINT = unsigned int;
 using DWORD = std::uint32_t;
 using COLORREF = std::uint32_t;
@@ -29,6 +30,9 @@ constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
 // Message box types and answers.
 constexpr UINT MB_OK = 0;
 constexpr UINT MB_YESNOCANCEL = 3;
+constexpr UINT MB_YESNO = 4;
+constexpr UINT MB_TYPEMASK = 0xF;
+constexpr UINT MB_ICONWARNING = 0x30;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;

@@ -34,6 +34,8 @@ struct CRect {
     constexpr int Height() const { return bottom - top; }
     constexpr CPoint TopLeft() const { return {left, top}; }
     constexpr CPoint BottomRight() const { return {right, bottom}; }
+    // Halves the integer sums, rounding toward zero.
+    constexpr CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
     constexpr bool IsRectEmpty() const { return right <= left || bottom <= top; }
 
     // Left and top inclusive, right and bottom exclusive.

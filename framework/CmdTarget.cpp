@@ -44,11 +44,11 @@ BOOL CCmdTarget::DispatchCmdMsg(UINT id, CCmdUI* pUI)
         const AFX_MSGMAP_ENTRY* e = FindCommandEntry(id, afx::CommandMessage);
         if (!e)
             return FALSE;
-        (this->*(e->handler.command))();
+        e->handler.command(this);
         return TRUE;
     }
     if (const AFX_MSGMAP_ENTRY* e = FindCommandEntry(id, afx::UpdateMessage)) {
-        (this->*(e->handler.updateUI))(pUI);
+        e->handler.updateUI(this, pUI);
         return TRUE;
     }
     // A command handler without an update handler leaves the command enabled.

@@ -20,13 +20,15 @@ enum class AfxSig {
 
 class CCmdTarget;
 
+// A row's handler is a plain function made for that row: it turns the target
+// back into the class that declared the row and calls the member function.
 union AfxHandler {
-    void (CCmdTarget::*command)();
-    void (CCmdTarget::*updateUI)(CCmdUI*);
-    int (CCmdTarget::*create)(CREATESTRUCT&);
-    void (CCmdTarget::*mouse)(UINT, CPoint);
-    void (CCmdTarget::*key)(UINT, UINT, UINT);
-    BOOL (CCmdTarget::*wheel)(UINT, short, CPoint);
+    void (*command)(CCmdTarget*);
+    void (*updateUI)(CCmdTarget*, CCmdUI*);
+    int (*create)(CCmdTarget*, CREATESTRUCT&);
+    void (*mouse)(CCmdTarget*, UINT, CPoint);
+    void (*key)(CCmdTarget*, UINT, UINT, UINT);
+    BOOL (*wheel)(CCmdTarget*, UINT, short, CPoint);
 };
 
 // One row of a class's message map: a window message, or a command id with its
@@ -47,53 +49,72 @@ namespace afx {
 constexpr UINT CommandMessage = 0;
 constexpr UINT UpdateMessage = 1;
 
-template <class T>
-AFX_MSGMAP_ENTRY CommandEntry(UINT id, void (T::*fn)())
+template <class MemberFn>
+struct Thunk;
+
+// Calling the member through a pointer to its own class (T or a base of T)
+// keeps the call well-formed whatever T's other bases are.
+template <class Declarer, class R, class... Args>
+struct Thunk<R (Declarer::*)(Args...)> {
+    template <class T, auto Fn>
+    static R Call(CCmdTarget* target, Args... args)
+    {
+        return (static_cast<T*>(target)->*Fn)(args...);
+    }
+};
+
+// The handler of a row of T's map; a member of the wrong signature for the
+// row does not convert to the row's function pointer type.
+template <class T, auto Fn>
+constexpr auto ThunkOf = &Thunk<decltype(Fn)>::template Call<T, Fn>;
+
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY CommandEntry(UINT id)
 {
     AFX_MSGMAP_ENTRY e{CommandMessage, id, AfxSig::Command, {}};
-    e.handler.command = static_cast<void (CCmdTarget::*)()>(fn);
+    e.handler.command = ThunkOf<T, Fn>;
     return e;
 }
-template <class T>
-AFX_MSGMAP_ENTRY UpdateEntry(UINT id, void (T::*fn)(CCmdUI*))
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY UpdateEntry(UINT id)
 {
     AFX_MSGMAP_ENTRY e{UpdateMessage, id, AfxSig::UpdateUI, {}};
-    e.handler.updateUI = static_cast<void (CCmdTarget::*)(CCmdUI*)>(fn);
+    e.handler.updateUI = ThunkOf<T, Fn>;
     return e;
 }
-template <class T>
-AFX_MSGMAP_ENTRY CreateEntry(int (T::*fn)(CREATESTRUCT&))
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY CreateEntry()
 {
     AFX_MSGMAP_ENTRY e{WM_CREATE, 0, AfxSig::Create, {}};
-    e.handler.create = static_cast<int (CCmdTarget::*)(CREATESTRUCT&)>(fn);
+    e.handler.create = ThunkOf<T, Fn>;
     return e;
 }
-template <class T>
-AFX_MSGMAP_ENTRY VoidEntry(UINT message, void (T::*fn)())
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY VoidEntry(UINT message)
 {
     AFX_MSGMAP_ENTRY e{message, 0, AfxSig::Void, {}};
-    e.handler.command = static_cast<void (CCmdTarget::*)()>(fn);
+    e.handler.command = ThunkOf<T, Fn>;
     return e;
 }
-template <class T>
-AFX_MSGMAP_ENTRY MouseEntry(UINT message, void (T::*fn)(UINT, CPoint))
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY MouseEntry(UINT message)
 {
     AFX_MSGMAP_ENTRY e{message, 0, AfxSig::Mouse, {}};
-    e.handler.mouse = static_cast<void (CCmdTarget::*)(UINT, CPoint)>(fn);
+    e.handler.mouse = ThunkOf<T, Fn>;
     return e;
 }
-template <class T>
-AFX_MSGMAP_ENTRY KeyEntry(UINT message, void (T::*fn)(UINT, UINT, UINT))
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY KeyEntry(UINT message)
 {
     AFX_MSGMAP_ENTRY e{message, 0, AfxSig::Key, {}};
-    e.handler.key = static_cast<void (CCmdTarget::*)(UINT, UINT, UINT)>(fn);
+    e.handler.key = ThunkOf<T, Fn>;
     return e;
 }
-template <class T>
-AFX_MSGMAP_ENTRY WheelEntry(UINT message, BOOL (T::*fn)(UINT, short, CPoint))
+template <class T, auto Fn>
+AFX_MSGMAP_ENTRY WheelEntry()
 {
-    AFX_MSGMAP_ENTRY e{message, 0, AfxSig::Wheel, {}};
-    e.handler.wheel = static_cast<BOOL (CCmdTarget::*)(UINT, short, CPoint)>(fn);
+    AFX_MSGMAP_ENTRY e{WM_MOUSEWHEEL, 0, AfxSig::Wheel, {}};
+    e.handler.wheel = ThunkOf<T, Fn>;
     return e;
 }
 } // namespace afx
@@ -121,16 +142,16 @@ protected:                                                  \
         return &map;                                                        \
     }
 
-#define ON_COMMAND(id, memberFxn) afx::CommandEntry<ThisClass>(id, memberFxn),
-#define ON_UPDATE_COMMAND_UI(id, memberFxn) afx::UpdateEntry<ThisClass>(id, memberFxn),
-#define ON_WM_CREATE() afx::CreateEntry<ThisClass>(&ThisClass::OnCreate),
-#define ON_WM_CLOSE() afx::VoidEntry<ThisClass>(WM_CLOSE, &ThisClass::OnClose),
-#define ON_WM_LBUTTONDOWN() afx::MouseEntry<ThisClass>(WM_LBUTTONDOWN, &ThisClass::OnLButtonDown),
-#define ON_WM_LBUTTONUP() afx::MouseEntry<ThisClass>(WM_LBUTTONUP, &ThisClass::OnLButtonUp),
-#define ON_WM_MOUSEMOVE() afx::MouseEntry<ThisClass>(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
-#define ON_WM_RBUTTONDOWN() afx::MouseEntry<ThisClass>(WM_RBUTTONDOWN, &ThisClass::OnRButtonDown),
-#define ON_WM_KEYDOWN() afx::KeyEntry<ThisClass>(WM_KEYDOWN, &ThisClass::OnKeyDown),
-#define ON_WM_MOUSEWHEEL() afx::WheelEntry<ThisClass>(WM_MOUSEWHEEL, &ThisClass::OnMouseWheel),
+#define ON_COMMAND(id, memberFxn) afx::CommandEntry<ThisClass, memberFxn>(id),
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) afx::UpdateEntry<ThisClass, memberFxn>(id),
+#define ON_WM_CREATE() afx::CreateEntry<ThisClass, &ThisClass::OnCreate>(),
+#define ON_WM_CLOSE() afx::VoidEntry<ThisClass, &ThisClass::OnClose>(WM_CLOSE),
+#define ON_WM_LBUTTONDOWN() afx::MouseEntry<ThisClass, &ThisClass::OnLButtonDown>(WM_LBUTTONDOWN),
+#define ON_WM_LBUTTONUP() afx::MouseEntry<ThisClass, &ThisClass::OnLButtonUp>(WM_LBUTTONUP),
+#define ON_WM_MOUSEMOVE() afx::MouseEntry<ThisClass, &ThisClass::OnMouseMove>(WM_MOUSEMOVE),
+#define ON_WM_RBUTTONDOWN() afx::MouseEntry<ThisClass, &ThisClass::OnRButtonDown>(WM_RBUTTONDOWN),
+#define ON_WM_KEYDOWN() afx::KeyEntry<ThisClass, &ThisClass::OnKeyDown>(WM_KEYDOWN),
+#define ON_WM_MOUSEWHEEL() afx::WheelEntry<ThisClass, &ThisClass::OnMouseWheel>(),
 
 // Base of everything that takes part in command routing. Each class declares a
 // static table; lookups walk from the object's own table to its bases' tables.

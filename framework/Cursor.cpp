@@ -1,5 +1,6 @@
 #include "Cursor.h"
 
+#include "PointerConfinement.h"
 #include "ResourceTable.h"
 
 #include <QCursor>
@@ -15,6 +16,7 @@ namespace {
 HCURSOR g_current = nullptr;
 QPointer<QWidget> g_cursorWindow;
 std::optional<CRect> g_clip;
+bool g_clipOnServer = false;
 
 Qt::CursorShape ShapeOf(int idc)
 {
@@ -75,10 +77,19 @@ void SetCursorPos(int x, int y)
 
 void ClipCursor(const CRect* rect)
 {
-    if (rect)
-        g_clip = *rect;
-    else
-        g_clip.reset();
+    static CPointerConfinement server;
+    server.Release();
+    g_clip.reset();
+    // An empty rectangle (no picture laid out) would pin the pointer to a point.
+    if (!rect || rect->IsRectEmpty())
+        return;
+    g_clip = *rect;
+    g_clipOnServer = server.Confine(g_cursorWindow, *rect);
+}
+
+bool IsClipCursorOnServer()
+{
+    return g_clip && g_clipOnServer;
 }
 
 const CRect* GetClipCursor()

@@ -23,8 +23,11 @@ void AfxSetCursorWindow(QWidget* window);
 HCURSOR GetCursor();
 void SetCursorPos(int x, int y);
 
-// Confines the pointer to a screen rectangle until called with null.
+// Confines the pointer to a screen rectangle until called with null: on X11
+// by the display server, elsewhere by moving it back after each move.
 void ClipCursor(const CRect* rect);
+// Whether the display server holds the pointer, so no move needs correcting.
+bool IsClipCursorOnServer();
 const CRect* GetClipCursor();
 // The screen point moved inside the confining rectangle, if there is one.
 CPoint ConfineToClipCursor(CPoint screenPoint);

@@ -13,7 +13,7 @@ CDialog::CDialog(UINT templateId, QWidget* parent) : QDialog(parent), m_template
 
 int CDialog::DoModal()
 {
-    return AfxGetDialogHost().RunModal(*this);
+    return AfxRunWithArrowCursor([this] { return AfxGetDialogHost().RunModal(*this); });
 }
 
 QSize CDialog::DialogUnitsToPixels(const QFont& font, int width, int height)

@@ -3,6 +3,9 @@
 #include "QtDialogHost.h"
 #include "WinApp.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+
 namespace {
 CDialogHost* g_host = nullptr;
 }
@@ -18,8 +21,20 @@ void AfxSetDialogHost(CDialogHost* host)
     g_host = host;
 }
 
+int AfxRunWithArrowCursor(const std::function<int()>& runDialog)
+{
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    const int result = runDialog();
+    if (busy)
+        QGuiApplication::restoreOverrideCursor();
+    return result;
+}
+
 int AfxMessageBox(const CString& text, UINT type, UINT /*helpId*/)
 {
     const CWinApp* app = AfxGetApp();
-    return AfxGetDialogHost().MessageBox(text, app ? app->m_pszAppName : CString(), type);
+    const CString caption = app ? app->m_pszAppName : CString();
+    return AfxRunWithArrowCursor([&] { return AfxGetDialogHost().MessageBox(text, caption, type); });
 }

@@ -2,6 +2,8 @@
 
 #include "AfxTypes.h"
 
+#include <functional>
+
 class CDialog;
 
 // What a file dialog is asked for.
@@ -14,14 +16,21 @@ struct FileDialogRequest {
     QString initialFolder;
 };
 
+// What the user picked in a file dialog.
+struct FileDialogAnswer {
+    QString path;
+    int filterIndex = 0;   // the filter selected when the dialog closed
+};
+
 // Every modal dialog and message box of the program goes through one host, so
 // that tests can answer them without a window waiting for a click.
 class CDialogHost {
 public:
     virtual ~CDialogHost() = default;
     virtual int MessageBox(const CString& text, const CString& caption, UINT type) = 0;
-    // IDOK with *chosenPath set, or IDCANCEL.
-    virtual int RunFileDialog(const FileDialogRequest& request, CString* chosenPath) = 0;
+    // IDOK with *answer set, or IDCANCEL. The host neither adds a suffix nor
+    // asks before replacing a file: CFileDialog does both the same way everywhere.
+    virtual int RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) = 0;
     virtual int RunModal(CDialog& dialog) = 0;
 };
 
@@ -32,3 +41,7 @@ void AfxSetDialogHost(CDialogHost* host);
 
 // A modal box captioned with the application name.
 int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);
+
+// Runs a modal dialog of the host with the normal arrow: a wait cursor in
+// force is not meant for the dialog, and comes back when it closes.
+int AfxRunWithArrowCursor(const std::function<int()>& runDialog);

@@ -96,15 +96,18 @@ void CDocument::OnFileSave()
     DoSave(m_strPathName);
 }
 
-BOOL CDocument::DoSave(const CString& path)
+BOOL CDocument::DoSave(const CString& proposal)
 {
-    CString target = path;
-    if (target.isEmpty()) {
-        CFileDialog dialog(FALSE, CString(), m_strTitle, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-        if (dialog.DoModal() != IDOK)
-            return FALSE;
-        target = dialog.GetPathName();
-    }
+    // The name is always confirmed in the save dialog, so a file (the opened
+    // original above all) is only replaced after the overwrite question.
+    const int slash = int(proposal.lastIndexOf(QLatin1Char('/')));
+    CFileDialog dialog(FALSE, CString(), proposal.isEmpty() ? m_strTitle : proposal.mid(slash + 1),
+                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    if (slash >= 0)
+        dialog.m_ofn.lpstrInitialDir = proposal.left(slash + 1);
+    if (dialog.DoModal() != IDOK)
+        return FALSE;
+    const CString target = dialog.GetPathName();
     if (!OnSaveDocument(target))
         return FALSE;
     SetPathName(target);

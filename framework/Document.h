@@ -53,8 +53,9 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 
-    // Saves to `path`, asking for a name first when it is empty.
-    BOOL DoSave(const CString& path);
+    // Asks for a name in the save dialog, proposing `proposal` (or the
+    // title when it is empty), then saves.
+    BOOL DoSave(const CString& proposal);
 
 private:
     void UpdateFrameTitle();

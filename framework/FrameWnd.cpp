@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QThread>
+#include <QWindow>
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CCmdTarget)
     ON_WM_CREATE()
@@ -44,12 +45,12 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, CCreateContext* context)
     if (!PreCreateWindow(cs))
         return FALSE;
     if (cs.cx > 0 && cs.cy > 0)
-        resize(cs.cx, cs.cy);
+        SetRestoredFrameSize(QSize(cs.cx, cs.cy));
 
     m_pCreateContext = context;
     int created = 0;
     if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(WM_CREATE); e && e->sig == AfxSig::Create)
-        created = (this->*(e->handler.create))(cs);
+        created = e->handler.create(this, cs);
     m_pCreateContext = nullptr;
     if (created == -1)
         return FALSE;
@@ -127,6 +128,12 @@ void CFrameWnd::BuildAccelerators(UINT resourceId)
     }
     // The help key is the framework's own, not an accelerator of the program.
     keys.push_back({QKeySequence(Qt::Key_F1), ID_HELP});
+    // The system's close key, for window managers that leave it to the window.
+    auto* closeKey = new QAction(this);
+    closeKey->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    closeKey->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(closeKey, &QAction::triggered, this, &QWidget::close);
+    addAction(closeKey);
     for (const AcceleratorEntry& key : keys) {
         // Always enabled, so the key is taken even when its command does nothing.
         auto* action = new QAction(this);
@@ -228,4 +235,32 @@ void CFrameWnd::closeEvent(QCloseEvent* event)
         return;
     }
     DispatchVoid(WM_CLOSE, [this] { OnClose(); });
+}
+
+void CFrameWnd::SetRestoredFrameSize(QSize size)
+{
+    m_restoredFrameSize = size;
+    // With the native window made, platforms that know the border already can tell it.
+    winId();
+    FitRestoredFrameSize();
+}
+
+void CFrameWnd::FitRestoredFrameSize()
+{
+    if (m_restoredFrameSize.isEmpty() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QMargins border = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(m_restoredFrameSize.shrunkBy(border));
+    // Once the border is known the size is final; later sizes are the user's.
+    if (!border.isNull())
+        m_restoredFrameSize = QSize();
+}
+
+void CFrameWnd::changeEvent(QEvent* event)
+{
+    // A window manager frames the window only once it shows; the first
+    // restore after that corrects the size for the border.
+    if (event->type() == QEvent::WindowStateChange)
+        FitRestoredFrameSize();
+    QMainWindow::changeEvent(event);
 }

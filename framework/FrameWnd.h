@@ -59,12 +59,16 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenuBar(const MenuResource& menu);
     void BuildAccelerators(UINT resourceId);
     QAction* CommandAction(const QString& text, UINT id);
     BOOL IsCommandEnabled(UINT id);
+    // The creation size is the whole window's, caption and border included.
+    void SetRestoredFrameSize(QSize size);
+    void FitRestoredFrameSize();
 
     CString m_strTitle;
     CView* m_pView = nullptr;
@@ -73,4 +77,5 @@ private:
     std::vector<CToolBar*> m_controlBars;
     BOOL m_bDestroyed = FALSE;
     bool m_updating = false;
+    QSize m_restoredFrameSize;
 };

@@ -26,6 +26,14 @@ std::optional<int> AfxProfileInt(const QVariant& stored)
     return int(value);
 }
 
+std::optional<CString> AfxProfileString(const QVariant& stored)
+{
+    // Anything else (a list, a rectangle, an unreadable variant) is not a usable text.
+    if (stored.metaType().id() != QMetaType::QString)
+        return std::nullopt;
+    return stored.toString();
+}
+
 int CWinApp::GetProfileInt(const CString& section, const CString& entry, int defaultValue) const
 {
     const auto settings = AfxOpenProfile(m_pszRegistryKey, m_pszAppName);
@@ -44,8 +52,7 @@ CString CWinApp::GetProfileString(const CString& section, const CString& entry,
                                   const CString& defaultValue) const
 {
     const auto settings = AfxOpenProfile(m_pszRegistryKey, m_pszAppName);
-    const QVariant stored = settings->value(section + QLatin1Char('/') + entry);
-    return stored.isValid() ? stored.toString() : defaultValue;
+    return AfxProfileString(settings->value(section + QLatin1Char('/') + entry)).value_or(defaultValue);
 }
 
 BOOL CWinApp::WriteProfileString(const CString& section, const CString& entry, const CString& value)

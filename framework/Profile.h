@@ -13,3 +13,6 @@ std::unique_ptr<QSettings> AfxOpenProfile(const CString& registryKey, const CStr
 
 // A stored integer as a 32-bit signed value; null when it is missing or not an integer.
 std::optional<int> AfxProfileInt(const QVariant& stored);
+
+// A stored text; null when it is missing or holds something other than text.
+std::optional<CString> AfxProfileString(const QVariant& stored);

@@ -11,11 +11,16 @@ int QtDialogHost::MessageBox(const CString& text, const CString& caption, UINT t
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);
-    if (type == MB_YESNOCANCEL) {
+    if ((type & MB_TYPEMASK) == MB_YESNOCANCEL) {
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
+    } else if ((type & MB_TYPEMASK) == MB_YESNO) {
+        box.setIcon(QMessageBox::Warning);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
     } else {
         box.setIcon(QMessageBox::Warning);
         box.setStandardButtons(QMessageBox::Ok);
@@ -46,25 +51,24 @@ QStringList QtDialogHost::NameFilters(const QString& filter)
     return filters;
 }
 
-int QtDialogHost::RunFileDialog(const FileDialogRequest& request, CString* chosenPath)
+int QtDialogHost::RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer)
 {
+    // The desktop's own dialog where it has one, Qt's elsewhere.
     QFileDialog dialog(QApplication::activeWindow());
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & OFN_OVERWRITEPROMPT));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = NameFilters(request.filter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
-    if (!request.defaultExtension.isEmpty())
-        dialog.setDefaultSuffix(request.defaultExtension);
     if (!request.initialFolder.isEmpty())
         dialog.setDirectory(request.initialFolder);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return IDCANCEL;
-    *chosenPath = dialog.selectedFiles().constFirst();
+    answer->path = dialog.selectedFiles().constFirst();
+    answer->filterIndex = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
     return IDOK;
 }
 

@@ -8,7 +8,7 @@
 class QtDialogHost : public CDialogHost {
 public:
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
-    int RunFileDialog(const FileDialogRequest& request, CString* chosenPath) override;
+    int RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) override;
     int RunModal(CDialog& dialog) override;
 
     // "Name|pattern|...||" as Qt name filters, "Name (pattern)".

@@ -14,7 +14,7 @@ const CResourceTable* AfxGetResources()
     return g_resources;
 }
 
-CString AfxLoadString(UINT id)
+CString AfxLoadString(UINT id, UINT language)
 {
-    return g_resources ? g_resources->FindString(id) : CString();
+    return g_resources ? g_resources->FindString(id, language) : CString();
 }

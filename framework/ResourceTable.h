@@ -40,11 +40,12 @@ public:
     virtual const MenuResource* FindMenu(UINT id) const = 0;
     virtual const std::vector<AcceleratorEntry>* FindAccelerators(UINT id) const = 0;
     virtual const ToolBarResource* FindToolBar(UINT id) const = 0;
-    virtual QString FindString(UINT id) const = 0;
+    // The entry in `language`; empty when the string has none in it.
+    virtual QString FindString(UINT id, UINT language) const = 0;
     // A Qt resource path, or empty when there is no such image.
     virtual QString FindImage(UINT id) const = 0;
 };
 
 void AfxSetResources(const CResourceTable* table);
 const CResourceTable* AfxGetResources();
-CString AfxLoadString(UINT id);
+CString AfxLoadString(UINT id, UINT language = 1033);

@@ -6,12 +6,17 @@
 #include "ResourceTable.h"
 #include "Wnd.h"
 
+#include <QStyle>
+#include <QToolButton>
+
 BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD /*ctrlStyle*/, DWORD style, const CRect& /*borders*/, UINT id)
 {
     if (!parent)
         return FALSE;
     m_bar = new QToolBar(parent);
     m_bar->setObjectName(QStringLiteral("ToolBar%1").arg(id));
+    // Qt names the bar by its title in the frame's menus.
+    m_bar->setWindowTitle(QStringLiteral("Toolbar"));
     m_bar->setMovable(style & CBRS_GRIPPER);
     m_bar->setFloatable(true);
     m_bar->setVisible(false);
@@ -44,7 +49,23 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
         m_buttons.push_back(button);
     }
     ApplyImages();
+    AddCloseButton();
     return TRUE;
+}
+
+void CToolBar::AddCloseButton()
+{
+    // A floating Qt toolbar has no frame with a close box; this button stands
+    // in for it and shows only while the bar floats.
+    auto* button = new QToolButton(m_bar);
+    button->setText(QStringLiteral("Close"));
+    button->setIcon(m_bar->style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(button, &QToolButton::clicked, m_bar.data(), &QWidget::hide);
+    QAction* holder = m_bar->addWidget(button);
+    holder->setVisible(m_bar->isFloating());
+    QObject::connect(m_bar.data(), &QToolBar::topLevelChanged, holder, &QAction::setVisible);
 }
 
 void CToolBar::EnableDocking(DWORD /*dockStyle*/)

@@ -41,6 +41,7 @@ public:
 
 private:
     void ApplyImages();
+    void AddCloseButton();
 
     QPointer<QToolBar> m_bar;
     std::vector<UINT> m_items;

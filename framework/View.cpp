@@ -105,7 +105,7 @@ void CView::mouseDoubleClickEvent(QMouseEvent* event)
 void CView::mouseMoveEvent(QMouseEvent* event)
 {
     CPoint point = ClientPoint(event);
-    if (GetClipCursor()) {
+    if (GetClipCursor() && !IsClipCursorOnServer()) {
         const CPoint screen(event->globalPosition().toPoint());
         const CPoint confined = ConfineToClipCursor(screen);
         if (!(confined == screen)) {
@@ -126,6 +126,10 @@ void CView::keyPressEvent(QKeyEvent* event)
 
 void CView::wheelEvent(QWheelEvent* event)
 {
-    DispatchWheel(0, short(event->angleDelta().y()), CPoint(event->position().toPoint()),
-                  [&] { QWidget::wheelEvent(event); });
+    // A wheel the view does not use goes on to the window around it.
+    const BOOL used = DispatchWheel(0, short(event->angleDelta().y()), CPoint(event->position().toPoint()), [&] {
+        QWidget::wheelEvent(event);
+        return LRESULT(event->isAccepted());
+    });
+    event->setAccepted(used);
 }

@@ -1,6 +1,7 @@
 #include "WinApp.h"
 
 #include "AfxRes.h"
+#include "CommandLine.h"
 #include "DocTemplate.h"
 #include "Document.h"
 #include "FrameWnd.h"
@@ -8,6 +9,9 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+
+#include <cstdlib>
+#include <iostream>
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -77,6 +81,8 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& info)
 {
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--"))
+            continue;
         if (info.m_strFileName.isEmpty()) {
             info.m_strFileName = args[i];
             info.m_nShellCommand = CCommandLineInfo::FileOpen;
@@ -119,10 +125,15 @@ void CWinApp::DoWaitCursor(int nCode)
 
 int AfxWinMain(CWinApp& app, int argc, char** argv)
 {
+    // Answered before Qt starts, so they work without a display.
+    app.InitApplicationName();
+    if (const std::optional<int> status =
+            AfxAnswerCommandLine(app.m_pszAppName, app.m_pszVersion, argc, argv, std::cout, std::cerr))
+        return *status;
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    app.InitApplicationName();
-    int result = 0;
+    QCoreApplication::setApplicationVersion(app.m_pszVersion);
+    int result = EXIT_FAILURE;   // start-up failed: no window was shown
     if (app.InitInstance())
         result = QApplication::exec();
     app.ExitInstance();

@@ -56,6 +56,7 @@ public:
 
     CFrameWnd* m_pMainWnd = nullptr;
     CString m_pszAppName;
+    CString m_pszVersion;
     CString m_pszRegistryKey;
 
 protected:

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 void CWnd::Invalidate(BOOL bErase)
 {
     InvalidateRect(nullptr, bErase);
@@ -69,49 +71,55 @@ void ReleaseCapture()
         grabber->releaseMouse();
 }
 
-void CWnd::Default()
+LRESULT CWnd::Default()
 {
-    if (m_default)
-        m_default();
+    return m_default ? m_default() : 0;
 }
 
-void CWnd::WithDefault(const std::function<void()>& base, const std::function<void()>& call)
+const AFX_MSGMAP_ENTRY* CWnd::FindHandler(UINT message, AfxSig sig) const
 {
-    std::function<void()> saved = std::exchange(m_default, base);
-    call();
+    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message);
+    return e && e->sig == sig ? e : nullptr;
+}
+
+LRESULT CWnd::CallHandler(const AFX_MSGMAP_ENTRY* row, const std::function<LRESULT()>& base,
+                          const std::function<LRESULT(const AfxHandler&)>& call)
+{
+    if (!row)
+        return base();
+    std::function<LRESULT()> saved = std::exchange(m_default, base);
+    const LRESULT result = call(row->handler);
     m_default = std::move(saved);
+    return result;
 }
 
 bool CWnd::Dispatch(UINT message, AfxSig sig, const std::function<void()>& base,
                     const std::function<void(const AfxHandler&)>& call)
 {
-    const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message);
-    if (!e || e->sig != sig) {
-        base();
-        return false;
-    }
-    WithDefault(base, [&] { call(e->handler); });
-    return true;
+    const AFX_MSGMAP_ENTRY* row = FindHandler(message, sig);
+    CallHandler(
+        row, [&] { base(); return LRESULT(0); }, [&](const AfxHandler& h) { call(h); return LRESULT(0); });
+    return row != nullptr;
 }
 
 bool CWnd::DispatchMouse(UINT message, UINT flags, CPoint point, const std::function<void()>& base)
 {
-    return Dispatch(message, AfxSig::Mouse, base, [&](const AfxHandler& h) { (this->*(h.mouse))(flags, point); });
+    return Dispatch(message, AfxSig::Mouse, base, [&](const AfxHandler& h) { h.mouse(this, flags, point); });
 }
 
 bool CWnd::DispatchKey(UINT message, UINT nChar, UINT repeat, UINT flags, const std::function<void()>& base)
 {
-    return Dispatch(message, AfxSig::Key, base,
-                    [&](const AfxHandler& h) { (this->*(h.key))(nChar, repeat, flags); });
-}
-
-bool CWnd::DispatchWheel(UINT flags, short delta, CPoint point, const std::function<void()>& base)
-{
-    return Dispatch(WM_MOUSEWHEEL, AfxSig::Wheel, base,
-                    [&](const AfxHandler& h) { (this->*(h.wheel))(flags, delta, point); });
+    return Dispatch(message, AfxSig::Key, base, [&](const AfxHandler& h) { h.key(this, nChar, repeat, flags); });
 }
 
 bool CWnd::DispatchVoid(UINT message, const std::function<void()>& base)
 {
-    return Dispatch(message, AfxSig::Void, base, [&](const AfxHandler& h) { (this->*(h.command))(); });
+    return Dispatch(message, AfxSig::Void, base, [&](const AfxHandler& h) { h.command(this); });
+}
+
+BOOL CWnd::DispatchWheel(UINT flags, short delta, CPoint point, const std::function<LRESULT()>& base)
+{
+    const LRESULT used = CallHandler(FindHandler(WM_MOUSEWHEEL, AfxSig::Wheel), base,
+                                     [&](const AfxHandler& h) { return LRESULT(h.wheel(this, flags, delta, point)); });
+    return used != 0;
 }

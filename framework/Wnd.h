@@ -30,23 +30,29 @@ public:
     void SetCapture();
 
 protected:
-    // The platform's own handling of the message now being dispatched.
-    void Default();
+    // The platform's own handling of the message now being dispatched, and its result.
+    LRESULT Default();
 
     // Calls the handler bound to `message`, or the default when none is.
     // Returns whether a handler ran.
     bool DispatchMouse(UINT message, UINT flags, CPoint point, const std::function<void()>& base);
     bool DispatchKey(UINT message, UINT nChar, UINT repeat, UINT flags, const std::function<void()>& base);
-    bool DispatchWheel(UINT flags, short delta, CPoint point, const std::function<void()>& base);
     bool DispatchVoid(UINT message, const std::function<void()>& base);
+    // Whether the wheel was used: the handler's answer, or the default's when
+    // no handler is bound.
+    BOOL DispatchWheel(UINT flags, short delta, CPoint point, const std::function<LRESULT()>& base);
 
 private:
+    // The row binding `message` to a handler of kind `sig`, or null.
+    const AFX_MSGMAP_ENTRY* FindHandler(UINT message, AfxSig sig) const;
     bool Dispatch(UINT message, AfxSig sig, const std::function<void()>& base,
                   const std::function<void(const AfxHandler&)>& call);
-    // Runs `call` with `base` as what Default() does meanwhile.
-    void WithDefault(const std::function<void()>& base, const std::function<void()>& call);
+    // Runs `call` on the row's handler with `base` as what Default() does
+    // meanwhile, or `base` alone without a row; the result of whichever ran.
+    LRESULT CallHandler(const AFX_MSGMAP_ENTRY* row, const std::function<LRESULT()>& base,
+                        const std::function<LRESULT(const AfxHandler&)>& call);
 
-    std::function<void()> m_default;
+    std::function<LRESULT()> m_default;
 };
 
 void ReleaseCapture();

@@ -68,6 +68,21 @@ const std::map<UINT, QString>& Strings()
         {ID_WINDOW_SPLIT, QStringLiteral("Split the active window into panes\nSplit")},
         {ID_NEXT_PANE, QStringLiteral("Switch to the next window pane\nNext Pane")},
         {ID_PREV_PANE, QStringLiteral("Switch back to the previous window pane\nPrevious Pane")},
+        {ID_INDICATOR_EXT, QStringLiteral("EXT")},
+        {ID_INDICATOR_CAPS, QStringLiteral("CAP")},
+        {ID_INDICATOR_NUM, QStringLiteral("NUM")},
+        {ID_INDICATOR_SCRL, QStringLiteral("SCRL")},
+        {ID_INDICATOR_OVR, QStringLiteral("OVR")},
+        {ID_INDICATOR_REC, QStringLiteral("REC")},
+        {AFX_IDS_SCSIZE, QStringLiteral("Change the window size")},
+        {AFX_IDS_SCMOVE, QStringLiteral("Change the window position")},
+        {AFX_IDS_SCMINIMIZE, QStringLiteral("Reduce the window to an icon")},
+        {AFX_IDS_SCMAXIMIZE, QStringLiteral("Enlarge the window to full size")},
+        {AFX_IDS_SCNEXTWINDOW, QStringLiteral("Switch to the next document window")},
+        {AFX_IDS_SCPREVWINDOW, QStringLiteral("Switch to the previous document window")},
+        {AFX_IDS_SCCLOSE, QStringLiteral("Close the active window and prompts to save the documents")},
+        {AFX_IDS_SCRESTORE, QStringLiteral("Restore the window to normal size")},
+        {AFX_IDS_SCTASKLIST, QStringLiteral("Activate Task List")},
     };
     return strings;
 }
@@ -106,8 +121,12 @@ const ToolBarResource* CVeilcutResources::FindToolBar(UINT id) const
     return id == IDR_TOOLBAR ? &mainToolBar : nullptr;
 }
 
-QString CVeilcutResources::FindString(UINT id) const
+QString CVeilcutResources::FindString(UINT id, UINT language) const
 {
+    if (language == LANG_DUTCH)
+        return id == ID_FILE_OPEN ? QStringLiteral("Open Photo (JPG or BMP)") : QString();
+    if (language != LANG_ENGLISH_US)
+        return QString();
     if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 16)
         return QStringLiteral("Open this document");
     const auto it = Strings().find(id);

@@ -8,7 +8,7 @@ public:
     const MenuResource* FindMenu(UINT id) const override;
     const std::vector<AcceleratorEntry>* FindAccelerators(UINT id) const override;
     const ToolBarResource* FindToolBar(UINT id) const override;
-    QString FindString(UINT id) const override;
+    QString FindString(UINT id, UINT language) const override;
     QString FindImage(UINT id) const override;
 };
 

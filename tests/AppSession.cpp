@@ -1,6 +1,8 @@
 #include "AppSession.h"
 
 #include "DocTemplate.h"
+#include "Profile.h"
+#include "app/MaskSettings.h"
 #include "app/MainFrm.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
@@ -10,11 +12,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-AppSession::AppSession(const QString& commandLinePath)
+AppSession::AppSession(const QString& commandLinePath, Settings settings)
 {
     theApp.CloseAllDocuments();
-    theApp.InitApplicationName();
-    theApp.SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
+    UseProgramProfile();
+    if (settings == Settings::Cleared)
+        ClearSettings();
     theApp.AddDocTemplate(CSingleDocTemplate::Make<CVeilcutDoc, CMainFrame, CVeilcutView>(128));
     CCommandLineInfo info;
     if (!commandLinePath.isEmpty()) {
@@ -56,6 +59,28 @@ void AppSession::SetClientSize(int w, int h)
         QCoreApplication::processEvents();
     }
     ASSERT_EQ(view()->size(), QSize(w, h));
+}
+
+std::unique_ptr<QSettings> AppSession::UseProgramProfile()
+{
+    theApp.InitApplicationName();
+    theApp.SetRegistryKey(QStringLiteral("Local AppWizard-Generated Applications"));
+    return AfxOpenProfile(theApp.m_pszRegistryKey, theApp.m_pszAppName);
+}
+
+void AppSession::ClearSettings()
+{
+    UseProgramProfile()->remove(MaskSettingsSection);
+}
+
+void AppSession::LayOutBlankPicture(int W, int H, unsigned w, unsigned h)
+{
+    SetClientSize(W, H);
+    CVeilcutDoc* document = doc();
+    if (document->m_picture)
+        FreeImage_Unload(document->m_picture);
+    document->m_picture = FreeImage_Allocate(int(w), int(h), 24);
+    document->FitToView();
 }
 
 void AppSession::Command(unsigned id)

@@ -2,8 +2,10 @@
 
 #include "FakeDialogHost.h"
 
+#include <QSettings>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class CMainFrame;
@@ -14,8 +16,12 @@ class CVeilcutView;
 // processed) with scripted dialogs, torn down again at the end of a test.
 class AppSession {
 public:
+    // Tests share one profile: a session starts from cleared settings unless
+    // the test has stored some for it to read.
+    enum class Settings { Cleared, AsStored };
+
     // An empty path starts with a new document, as an empty command line does.
-    explicit AppSession(const QString& commandLinePath = QString());
+    explicit AppSession(const QString& commandLinePath = QString(), Settings settings = Settings::Cleared);
     ~AppSession();
 
     bool started() const { return m_started; }
@@ -25,8 +31,15 @@ public:
 
     // Shows the frame and sizes it so that the view's client area is exactly w by h.
     void SetClientSize(int w, int h);
+    // Lays out a blank picture of w by h pixels in a client area of W by H.
+    void LayOutBlankPicture(int W, int H, unsigned w, unsigned h);
     // Runs a command as a menu item, key or button would.
     void Command(unsigned id);
+
+    // The profile the program reads, named as start-up names it.
+    static std::unique_ptr<QSettings> UseProgramProfile();
+    // Removes every stored setting of the program from the shared profile.
+    static void ClearSettings();
 
     FakeDialogHost dialogs;
 

@@ -1,5 +1,6 @@
 #include "AppSession.h"
 #include "CmdUI.h"
+#include "ResourceTable.h"
 #include "app/AboutDialog.h"
 #include "app/MainFrm.h"
 #include "display/VeilcutView.h"
@@ -7,6 +8,7 @@
 #include "resources/resource.h"
 
 #include <QAbstractButton>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -190,4 +192,33 @@ TEST(AppShell, StartsWithEmptyDocumentLinkedToViewAndFrame)
     EXPECT_TRUE(doc->m_settingsLoaded);
     EXPECT_EQ(session.view()->m_ellipse, CRect(-50, 50, 50, 200));
     EXPECT_EQ(session.frame()->windowTitle(), QStringLiteral("Untitled - Veilcut"));
+}
+
+TEST(AppShell, PointerStartsJustAboveTheShownViewsCorner)
+{
+    AppSession session;
+    QCursor::setPos(0, 0);
+    // The frame is placed away from the screen's corner, as a window manager would.
+    session.frame()->move(40, 120);
+    session.SetClientSize(500, 400);
+    const QPoint corner = session.view()->mapToGlobal(QPoint(0, 0));
+    ASSERT_NE(corner, QPoint(0, 0));
+    EXPECT_EQ(QCursor::pos(), corner + QPoint(8, -15));
+
+    // Once per run: later paints leave the pointer alone.
+    QCursor::setPos(3, 4);
+    session.view()->repaint();
+    EXPECT_EQ(QCursor::pos(), QPoint(3, 4));
+}
+
+TEST(AppShell, StatusAndSystemMenuStringsAndTheSecondLanguageEntry)
+{
+    AppSession session;
+    for (UINT id : {59136u, 59137u, 59138u, 59139u, 59140u, 59141u, 61184u, 61185u, 61186u, 61187u, 61188u,
+                    61189u, 61190u, 61202u, 61203u})
+        EXPECT_FALSE(AfxLoadString(id).isEmpty()) << id;
+    EXPECT_EQ(AfxLoadString(59137), QStringLiteral("CAP"));
+    EXPECT_EQ(AfxLoadString(ID_FILE_OPEN, 1043), QStringLiteral("Open Photo (JPG or BMP)"));
+    EXPECT_EQ(AfxLoadString(ID_FILE_OPEN), QStringLiteral("Open an existing document\nOpen"));
+    EXPECT_TRUE(AfxLoadString(ID_FILE_SAVE_AS, 1043).isEmpty());
 }

@@ -2,6 +2,9 @@
 
 #include "Dialog.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+
 FakeDialogHost::FakeDialogHost()
 {
     AfxSetDialogHost(this);
@@ -14,25 +17,28 @@ FakeDialogHost::~FakeDialogHost()
 
 int FakeDialogHost::MessageBox(const CString& text, const CString& caption, UINT type)
 {
-    messages.push_back({text, caption, type});
-    if (m_messageAnswers.empty())
-        return type == MB_YESNOCANCEL ? IDCANCEL : IDOK;
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    messages.push_back({text, caption, type, !cursor || cursor->shape() == Qt::ArrowCursor});
+    if (m_messageAnswers.empty()) {
+        switch (type & MB_TYPEMASK) {
+        case MB_YESNOCANCEL: return IDCANCEL;
+        case MB_YESNO: return IDNO;
+        default: return IDOK;
+        }
+    }
     const int answer = m_messageAnswers.front();
     m_messageAnswers.pop_front();
     return answer;
 }
 
-int FakeDialogHost::RunFileDialog(const FileDialogRequest& request, CString* chosenPath)
+int FakeDialogHost::RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer)
 {
     fileDialogs.push_back(request);
     if (m_fileAnswers.empty())
         return IDCANCEL;
-    const CString path = m_fileAnswers.front();
+    *answer = m_fileAnswers.front();
     m_fileAnswers.pop_front();
-    if (path.isEmpty())
-        return IDCANCEL;
-    *chosenPath = path;
-    return IDOK;
+    return answer->path.isEmpty() ? IDCANCEL : IDOK;
 }
 
 int FakeDialogHost::RunModal(CDialog& dialog)

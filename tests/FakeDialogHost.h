@@ -19,16 +19,17 @@ public:
         CString text;
         CString caption;
         UINT type;
+        bool arrowCursor;   // no wait cursor covered the box
     };
 
     // Next answers, in order; when they run out a message box answers IDOK
-    // (IDCANCEL for a Yes/No/Cancel box) and a file dialog is cancelled.
+    // (IDCANCEL for a Yes/No/Cancel box, IDNO for Yes/No) and a file dialog is cancelled.
     void AnswerMessage(int answer) { m_messageAnswers.push_back(answer); }
-    void ChooseFile(const CString& path) { m_fileAnswers.push_back(path); }
-    void CancelFileDialog() { m_fileAnswers.push_back(CString()); }
+    void ChooseFile(const CString& path, int filterIndex = 0) { m_fileAnswers.push_back({path, filterIndex}); }
+    void CancelFileDialog() { m_fileAnswers.push_back({}); }
 
     int MessageBox(const CString& text, const CString& caption, UINT type) override;
-    int RunFileDialog(const FileDialogRequest& request, CString* chosenPath) override;
+    int RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) override;
     int RunModal(CDialog& dialog) override;
 
     std::vector<ShownMessage> messages;
@@ -37,5 +38,5 @@ public:
 
 private:
     std::deque<int> m_messageAnswers;
-    std::deque<CString> m_fileAnswers;
+    std::deque<FileDialogAnswer> m_fileAnswers;
 };

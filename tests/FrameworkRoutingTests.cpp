@@ -12,9 +12,12 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A document, view and frame of their own, each with a table that records
@@ -28,10 +31,21 @@ enum : UINT {
     ID_DISABLED_IN_DOC,
     ID_UPDATE_ONLY,
     ID_NOBODY,
+    ID_UPDATE_IN_FRAME,
 };
 constexpr UINT kNoResources = 999;
 
 std::vector<std::string> g_calls;
+
+// The object a handler ran on and a member it read there: the view's and the
+// frame's first base is a Qt class, so a `this` off by that base shows here.
+using Receipt = std::pair<const void*, int>;
+std::vector<Receipt> g_receipts;
+int g_serials = 0;
+
+// What the view's wheel handler answers: used, unused, or the default's answer.
+enum class WheelAnswer { Used, Unused, Default };
+WheelAnswer g_wheelAnswer = WheelAnswer::Default;
 
 class RoutingDoc : public CDocument {
 public:
@@ -54,19 +68,41 @@ END_MESSAGE_MAP()
 
 class RoutingView : public CView {
 public:
+    Receipt Own() const { return {this, m_serial}; }
     void OnDraw(CDC*) override {}
-    void OnViewAndDoc() { g_calls.push_back("view:view-and-doc"); }
+    void OnViewAndDoc()
+    {
+        g_receipts.push_back(Own());
+        g_calls.push_back("view:view-and-doc");
+    }
     void OnHelp() { g_calls.push_back("view:help"); }
     void OnLButtonDown(UINT, CPoint p)
     {
+        g_receipts.push_back(Own());
         g_calls.push_back("view:lbuttondown " + std::to_string(p.x) + "," + std::to_string(p.y));
         Default();
     }
     void OnKeyDown(UINT nChar, UINT, UINT)
     {
+        g_receipts.push_back(Own());
         g_calls.push_back("view:key " + std::to_string(nChar));
         Default();
     }
+    BOOL OnMouseWheel(UINT, short zDelta, CPoint)
+    {
+        g_receipts.push_back(Own());
+        g_calls.push_back("view:wheel " + std::to_string(zDelta));
+        const LRESULT byDefault = Default();
+        g_calls.push_back("view:default " + std::to_string(byDefault));
+        switch (g_wheelAnswer) {
+        case WheelAnswer::Used: return TRUE;
+        case WheelAnswer::Unused: return FALSE;
+        case WheelAnswer::Default: break;
+        }
+        return BOOL(byDefault);
+    }
+
+    int m_serial = ++g_serials;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -76,12 +112,35 @@ BEGIN_MESSAGE_MAP(RoutingView, CView)
     ON_COMMAND(ID_HELP, &RoutingView::OnHelp)
     ON_WM_LBUTTONDOWN()
     ON_WM_KEYDOWN()
+    ON_WM_MOUSEWHEEL()
 END_MESSAGE_MAP()
 
 class RoutingFrame : public CFrameWnd {
 public:
+    Receipt Own() const { return {this, m_serial}; }
     void OnDocAndFrame() { g_calls.push_back("frame:doc-and-frame"); }
-    void OnFrameOnly() { g_calls.push_back("frame:frame-only"); }
+    void OnFrameOnly()
+    {
+        g_receipts.push_back(Own());
+        g_calls.push_back("frame:frame-only");
+    }
+    void OnUpdateInFrame(CCmdUI* ui)
+    {
+        g_receipts.push_back(Own());
+        ui->Enable(TRUE);
+    }
+    int OnCreate(CREATESTRUCT& cs)
+    {
+        g_receipts.push_back(Own());
+        return CFrameWnd::OnCreate(cs);
+    }
+    void OnClose()
+    {
+        g_receipts.push_back(Own());
+        CFrameWnd::OnClose();
+    }
+
+    int m_serial = ++g_serials;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -89,6 +148,9 @@ protected:
 BEGIN_MESSAGE_MAP(RoutingFrame, CFrameWnd)
     ON_COMMAND(ID_DOC_AND_FRAME, &RoutingFrame::OnDocAndFrame)
     ON_COMMAND(ID_FRAME_ONLY, &RoutingFrame::OnFrameOnly)
+    ON_UPDATE_COMMAND_UI(ID_UPDATE_IN_FRAME, &RoutingFrame::OnUpdateInFrame)
+    ON_WM_CREATE()
+    ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
 class FrameworkRouting : public testing::Test {
@@ -99,6 +161,7 @@ protected:
         theApp.InitApplicationName();
         theApp.AddDocTemplate(CSingleDocTemplate::Make<RoutingDoc, RoutingFrame, RoutingView>(resourceId));
         CCommandLineInfo info;
+        g_receipts.clear();
         ASSERT_TRUE(theApp.ProcessShellCommand(info));
         frame = theApp.m_pMainWnd;
         ASSERT_NE(frame, nullptr);
@@ -112,6 +175,17 @@ protected:
         frame->show();
         frame->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    }
+
+    // Whether the view kept the wheel turn for itself.
+    bool WheelAccepted(short delta)
+    {
+        QWidget* view = frame->GetActiveView();
+        QWheelEvent wheel(QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // The view itself, not the parents an unused turn would go on to.
+        static_cast<QObject*>(view)->event(&wheel);
+        return wheel.isAccepted();
     }
 
     bool Enabled(UINT id)
@@ -150,6 +224,7 @@ TEST_F(FrameworkRouting, UpdateHandlersDecideEnableStates)
         {ID_APP_ABOUT, true, "command handler in the application"},
         {ID_DISABLED_IN_DOC, false, "update handler disables"},
         {ID_UPDATE_ONLY, true, "update handler enables"},
+        {ID_UPDATE_IN_FRAME, true, "update handler in the frame enables"},
         {ID_NOBODY, false, "no handler anywhere"},
         {ID_EDIT_UNDO, false, "no handler anywhere"},
     };
@@ -282,4 +357,50 @@ TEST_F(FrameworkRouting, StandardSaveAsksForANameAndRecordsIt)
     EXPECT_TRUE(dialogs.fileDialogs[0].filter.isEmpty());
     EXPECT_EQ(frame->GetActiveDocument()->GetPathName(), path);
     EXPECT_EQ(theApp.GetRecentFileList().value(0), path);
+}
+
+TEST_F(FrameworkRouting, HandlersOfQtBasedWindowsRunOnTheirOwnObject)
+{
+    Start(kNoResources);
+    auto* view = dynamic_cast<RoutingView*>(frame->GetActiveView());
+    auto* routingFrame = dynamic_cast<RoutingFrame*>(frame);
+    ASSERT_TRUE(view && routingFrame);
+    EXPECT_EQ(g_receipts, std::vector<Receipt>{routingFrame->Own()}) << "create";
+
+    struct Row { const char* kind; std::function<void()> send; Receipt expected; };
+    const Row rows[] = {
+        {"command in the view", [&] { frame->SendCommand(ID_VIEW_AND_DOC); }, view->Own()},
+        {"mouse", [&] { QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(1, 2)); }, view->Own()},
+        {"key", [&] { QTest::keyClick(view, Qt::Key_Z); }, view->Own()},
+        {"wheel", [&] { WheelAccepted(120); }, view->Own()},
+        {"command in the frame", [&] { frame->SendCommand(ID_FRAME_ONLY); }, routingFrame->Own()},
+        {"update in the frame", [&] { Enabled(ID_UPDATE_IN_FRAME); }, routingFrame->Own()},
+        {"close", [&] { frame->close(); }, routingFrame->Own()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.kind);
+        g_receipts.clear();
+        row.send();
+        EXPECT_EQ(g_receipts, std::vector<Receipt>{row.expected});
+    }
+}
+
+TEST_F(FrameworkRouting, WheelHandlerAnswerDecidesWhetherTheViewKeepsTheTurn)
+{
+    Start(kNoResources);
+    // The view's own default processing leaves a wheel turn to the window around it.
+    struct Case { WheelAnswer answer; bool accepted; const char* why; };
+    const Case cases[] = {
+        {WheelAnswer::Used, true, "handler used the turn"},
+        {WheelAnswer::Unused, false, "handler left the turn"},
+        {WheelAnswer::Default, false, "handler passed on the default's answer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        g_wheelAnswer = c.answer;
+        g_calls.clear();
+        EXPECT_EQ(WheelAccepted(-240), c.accepted);
+        EXPECT_EQ(g_calls, (std::vector<std::string>{"view:wheel -240", "view:default 0"}));
+    }
+    g_wheelAnswer = WheelAnswer::Default;
 }

@@ -1,4 +1,5 @@
 #include "AppSession.h"
+#include "GeometryPrinting.h"
 #include "TestPictures.h"
 
 #include "display/FitLayout.h"
@@ -6,19 +7,10 @@
 #include "document/VeilcutDoc.h"
 
 #include <QSize>
+#include "QtPrinting.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-// Readable rectangles and points in failure messages.
-static void PrintTo(const CRect& r, std::ostream* out)
-{
-    *out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
-static void PrintTo(const CPoint& p, std::ostream* out)
-{
-    *out << "(" << p.x << ", " << p.y << ")";
-}
 
 namespace {
 
@@ -96,15 +88,7 @@ TEST(FitPicture, AgreesWithAspectRatioScaling)
 
 class FitToViewTest : public ::testing::Test {
 protected:
-    void Layout(int W, int H, unsigned w, unsigned h)
-    {
-        session.SetClientSize(W, H);
-        CVeilcutDoc* doc = session.doc();
-        if (doc->m_picture)
-            FreeImage_Unload(doc->m_picture);
-        doc->m_picture = FreeImage_Allocate(int(w), int(h), 24);
-        doc->FitToView();
-    }
+    void Layout(int W, int H, unsigned w, unsigned h) { session.LayOutBlankPicture(W, H, w, h); }
 
     AppSession session;
 };

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-// Readable Qt strings in test failure messages.
+// Readable Qt strings and geometry in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
@@ -20,3 +20,5 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
     }
     *os << '}';
 }
+
+#include "GeometryPrinting.h"

@@ -247,3 +247,22 @@ TEST(ToTopDownImage, NothingToShowGivesNullImage)
     const BitmapPtr gray(FreeImage_Allocate(4, 4, 8));
     EXPECT_TRUE(ToTopDownImage(gray.get()).isNull());
 }
+
+// On a screen with more device pixels than view pixels the photo is resampled
+// for the device pixels, by the same rule, and covers the same view pixels.
+TEST(DeviceImage, UsesEveryDevicePixelOfTheDisplayRectangle)
+{
+    const BitmapPtr picture = MakeNoisePicture(37, 23, 11);
+    const double scale = 5.3;
+    const unsigned w = 196, h = 122;   // the display copy at that scale
+    const BitmapPtr display = Resample(picture.get(), scale, w, h);
+    for (const double ratio : {1.0, 1.5, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QImage image = DeviceImage(picture.get(), 37, 23, scale, display.get(), ratio);
+        const unsigned dw = unsigned(std::lround(w * ratio)), dh = unsigned(std::lround(h * ratio));
+        const BitmapPtr expected = OracleResample(picture.get(), 37, 23, scale * ratio, dw, dh);
+        EXPECT_EQ(image.devicePixelRatio(), ratio);
+        EXPECT_EQ(image.deviceIndependentSize().toSize(), QSize(int(w), int(h)));
+        EXPECT_EQ(image, ToTopDownImage(expected.get()).copy());
+    }
+}

@@ -40,21 +40,6 @@ BitmapPtr Load(const QString& path)
 
 BitmapPtr Clone(FIBITMAP* dib) { return BitmapPtr(FreeImage_Clone(dib)); }
 
-// Paints the burnt ellipse (x0, y0)-(x1, y1) into `picture` the slow way, row by row.
-void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1)
-{
-    const int W = int(FreeImage_GetWidth(picture)), H = int(FreeImage_GetHeight(picture));
-    const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0, rx = (x1 - x0) / 2.0, ry = (y1 - y0) / 2.0;
-    RGBQUAD gray{153, 153, 153, 0};
-    for (int y = y0 + 1; y <= std::min(H, y1) - 2; ++y) {
-        const double t = (y - cy) / ry;
-        const double w = std::sqrt(1 - t * t);
-        const int xl = int(cx - w * rx + 0.5), xr = int(w * rx + cx + 0.5);
-        for (int x = std::max(xl + 1, 1); x <= std::min(W, xr) - 2; ++x)
-            FreeImage_SetPixelColor(picture, unsigned(x), unsigned(y), &gray);
-    }
-}
-
 int CountDifferences(FIBITMAP* a, FIBITMAP* b)
 {
     int count = 0;
@@ -275,6 +260,8 @@ const PromptCase kPromptCases[] = {
     {"YesFailedPending", IDYES, SaveDialog::FailedWrite, true, false},
 };
 
+void PrintTo(const PromptCase& c, std::ostream* out) { *out << c.name; }
+
 class SavePromptTest : public SaveCommandTest, public ::testing::WithParamInterface<PromptCase> {};
 
 TEST_P(SavePromptTest, AnswerDecidesWhatFollows)
@@ -389,5 +376,58 @@ TEST_F(SaveCommandTest, CtrlSRunsTheFrameworkSave)
     EXPECT_EQ(Entries(folder), QStringList({"plain.bmp"}));
     EXPECT_EQ(doc()->GetPathName(), Path("plain.bmp"));
 }
+
+// Started with a picture path, as a file manager's "Open with" does.
+struct CtrlSCase {
+    const char* name;
+    bool nameAccepted;
+    int overwriteAnswer;
+    bool replaced;
+};
+const CtrlSCase kCtrlSCases[] = {
+    {"DialogCancelled", false, 0, false},
+    {"OverwriteRefused", true, IDNO, false},
+    {"OverwriteConfirmed", true, IDYES, true},
+};
+void PrintTo(const CtrlSCase& c, std::ostream* out) { *out << c.name; }
+
+class CtrlSOverTheOpenedOriginal : public ::testing::TestWithParam<CtrlSCase> {};
+
+TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
+{
+    const CtrlSCase& c = GetParam();
+    const QString folder = MakeScratchFolder(QStringLiteral("CtrlS") + QLatin1String(c.name));
+    const QString original = folder + QStringLiteral("/photo.bmp");
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakeNoisePicture(200, 150, 5).get(), QFile::encodeName(original).constData(), 0));
+    const QByteArray before = ReadWholeFile(original);
+
+    AppSession session(original);
+    ASSERT_TRUE(session.started());
+    session.SetClientSize(400, 300);
+    ASSERT_TRUE(session.doc()->m_picture);
+    if (c.nameAccepted) {
+        session.dialogs.ChooseFile(original);
+        session.dialogs.AnswerMessage(c.overwriteAnswer);
+    }
+    PressCtrlS(session);
+
+    ASSERT_GE(session.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(session.dialogs.fileDialogs[0].fileName, QStringLiteral("photo.bmp"));
+    EXPECT_EQ(session.dialogs.fileDialogs[0].initialFolder, folder + QLatin1Char('/'));
+    EXPECT_EQ(session.dialogs.messages.size(), c.nameAccepted ? 1u : 0u);
+    EXPECT_EQ(ReadWholeFile(original) != before, c.replaced);
+    if (!c.replaced)
+        return;
+    const CVeilcutView* view = session.view();
+    const CPoint centre = view->m_ellipse.CenterPoint();
+    const double scale = session.doc()->m_scale;
+    const BitmapPtr saved = Load(original);
+    EXPECT_EQ(PixelAt(saved.get(), unsigned((centre.x - view->m_displayRect.left) / scale),
+                      unsigned((view->m_displayRect.bottom - centre.y) / scale)),
+              kGray);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineOpen, CtrlSOverTheOpenedOriginal, ::testing::ValuesIn(kCtrlSCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -4,11 +4,14 @@
 
 #include <cstdlib>
 
-// Every test program runs headless and with a profile of its own, so no test
-// can read or overwrite the settings of a real user.
+#include <unistd.h>
+
+// Every test process runs headless and with a profile of its own, so no test
+// can read or overwrite the settings of a real user, nor of a test running
+// beside it.
 int main(int argc, char** argv)
 {
-    const QByteArray home = VEILCUT_TEST_HOME;
+    const QByteArray home = VEILCUT_TEST_HOME "/" + QByteArray::number(qint64(getpid()));
     QDir().mkpath(QString::fromLocal8Bit(home + "/config"));
     QDir().mkpath(QString::fromLocal8Bit(home + "/runtime"));
     QFile::setPermissions(QString::fromLocal8Bit(home + "/runtime"),
@@ -20,5 +23,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    QDir(QString::fromLocal8Bit(home)).removeRecursively();
+    return result;
 }

@@ -35,5 +35,9 @@ std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
 // The bytes FreeImage writes for `dib` in `format` with `flags`; empty when it cannot.
 QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags);
 
+// Paints the burnt ellipse (x0, y0)-(x1, y1), in picture pixels, into
+// `picture` the slow way, row by row.
+void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1);
+
 // A fresh empty folder under the test build tree, removed at the end of the run.
 QString MakeScratchFolder(const QString& name);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <FreeImage.h>
+
+enum class QuarterTurn { Left, Right };
+
+// A turned copy of the 24-bit `picture`: H wide and W high, 24 bits, no colour
+// masks and nothing of the old bitmap but its pixels. Turned left, source
+// pixel (i, H - 1 - j) lands on (j, i); turned right, (W - 1 - i, j) does
+// (x from the left, y the scan line from the bottom). Null when the new
+// bitmap cannot be allocated.
+FIBITMAP* TurnPicture(FIBITMAP* picture, QuarterTurn turn);

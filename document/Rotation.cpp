@@ -1,0 +1,33 @@
+#include "document/VeilcutDoc.h"
+
+#include "app/VeilcutApp.h"
+#include "display/VeilcutView.h"
+#include "document/PictureRotation.h"
+
+void CVeilcutDoc::OnRotateLeft()
+{
+    TurnQuarter(QuarterTurn::Left);
+}
+
+void CVeilcutDoc::OnRotateRight()
+{
+    TurnQuarter(QuarterTurn::Right);
+}
+
+void CVeilcutDoc::TurnQuarter(QuarterTurn turn)
+{
+    if (!m_picture)
+        return;
+    theApp.DoWaitCursor(1);
+    FIBITMAP* turned = TurnPicture(m_picture, turn);
+    if (!turned) {
+        // No room for the turned copy: keep the picture and the document as they were.
+        theApp.DoWaitCursor(-1);
+        return;
+    }
+    ReplacePicture(turned);
+    FitToView();
+    SetModifiedFlag(TRUE);
+    m_view->Invalidate(TRUE);
+    theApp.DoWaitCursor(-1);
+}

@@ -1,0 +1,255 @@
+#include "CRect.h"
+#include "JpegInspection.h"
+#include "TestPictures.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+// The real program in a real X window, driven as a person would: keys and
+// mouse through xdotool, screenshots through ImageMagick's import.
+namespace {
+
+constexpr int kScreenWidth = 1280, kScreenHeight = 1000;
+constexpr unsigned kPictureWidth = 480, kPictureHeight = 360;
+
+// No pixel of the picture is white, gray or blue, so its display copy is
+// where the screen's blue channel is zero.
+Bgr PictureColour(unsigned x, unsigned y)
+{
+    return Bgr{0, BYTE(40 + y * 170 / kPictureHeight), BYTE(40 + x * 170 / kPictureWidth)};
+}
+
+// The turn to the right, pixel by pixel: (W - 1 - i, j) goes to (j, i).
+BitmapPtr TurnedRight(FIBITMAP* picture)
+{
+    const unsigned W = FreeImage_GetWidth(picture), H = FreeImage_GetHeight(picture);
+    return MakePicture(H, W, [&](unsigned x, unsigned y) { return PixelAt(picture, W - 1 - y, x); });
+}
+
+class RealWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "xdotool", "import"}) {
+            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is missing; the README's commands install it";
+        }
+        folder = MakeScratchFolder(QStringLiteral("RealWindow"));
+        QDir().mkpath(kScreens);
+        StartDisplay();
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/config"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORMTHEME"));
+        env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* p : {&program, &server}) {
+            p->kill();
+            p->waitForFinished(3000);
+        }
+    }
+
+    void StartDisplay()
+    {
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                              QStringLiteral("-screen"), QStringLiteral("0"),
+                                              QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
+                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        ASSERT_TRUE(server.waitForReadyRead(10000)) << "Xvfb did not start";
+        display = QLatin1Char(':') + QString::fromLatin1(server.readLine().trimmed());
+    }
+
+    QString Run(const QString& tool, const QStringList& args, int timeoutMs = 10000)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(tool, args);
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << tool.toStdString() << ' ' << args.join(' ').toStdString() << " timed out";
+            return QString();
+        }
+        return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    }
+    QString Xdo(const QStringList& args) { return Run(QStringLiteral("xdotool"), args); }
+    // Space-separated key strokes, one after another.
+    void Keys(const QString& keys)
+    {
+        Xdo(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")} +
+            keys.split(QLatin1Char(' ')));
+    }
+
+    // Waits for a window whose name matches `pattern` and gives it the keyboard.
+    QString FocusWindow(const QString& pattern)
+    {
+        const QString id = Xdo({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"), pattern})
+                               .section(QLatin1Char('\n'), 0, 0);
+        if (!id.isEmpty())
+            Xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+        return id;
+    }
+
+    // Types a path into the file dialog that is up and accepts it.
+    void AnswerFileDialog(const QString& title, const QString& path)
+    {
+        ASSERT_FALSE(FocusWindow(title).isEmpty()) << "no dialog " << title.toStdString();
+        QThread::msleep(300);
+        Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), path});
+        Keys(QStringLiteral("Return"));
+    }
+
+    BitmapPtr Screenshot(const QString& step)
+    {
+        QThread::msleep(400);
+        const QString file = QStringLiteral("%1/%2-%3.png").arg(kScreens).arg(++shots, 2, 10, QLatin1Char('0')).arg(step);
+        Run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+        FIBITMAP* png = FreeImage_Load(FIF_PNG, QFile::encodeName(file).constData(), 0);
+        BitmapPtr screen(png ? FreeImage_ConvertTo24Bits(png) : nullptr);
+        if (png)
+            FreeImage_Unload(png);
+        return screen;
+    }
+
+    // Where the layout shows a w by h picture in the client area of a view
+    // at `view` that reaches the screen's bottom-right corner, in screen
+    // coordinates: fitted, centred, rounded half up.
+    static CRect DisplayOnScreen(CPoint view, unsigned w, unsigned h)
+    {
+        const double W = kScreenWidth - view.x, H = kScreenHeight - view.y;
+        const double scale = std::min(W / w, H / h);
+        const double ox = std::abs(W - w * scale) / 2, oy = std::abs(H - h * scale) / 2;
+        return CRect(view.x + int(ox + 0.5), view.y + int(oy + 0.5), view.x + int(w * scale + ox + 0.5),
+                     view.y + int(h * scale + oy + 0.5));
+    }
+
+    // Whether the screen shows the picture's colours (no blue) at `p` and not
+    // the white ground beside it.
+    static bool ShowsPicture(FIBITMAP* screen, CPoint p)
+    {
+        const Bgr pixel = PixelAt(screen, unsigned(p.x), FreeImage_GetHeight(screen) - 1 - unsigned(p.y));
+        return pixel.blue == 0 && pixel.red >= 30;
+    }
+
+    void WaitForFile(const QString& path)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFile::exists(path) && timer.elapsed() < 10000)
+            QThread::msleep(100);
+        QThread::msleep(300);
+        ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
+    }
+
+    const QString kScreens = QStringLiteral(VEILCUT_SCREENSHOTS);
+    QString folder;
+    QString display;
+    QProcessEnvironment env;
+    QProcess server;
+    QProcess program;
+    int shots = 0;
+};
+
+TEST_F(RealWindow, OpenDragTurnSaveAndClose)
+{
+    const BitmapPtr original = MakePicture(kPictureWidth, kPictureHeight, PictureColour);
+    const QString source = folder + QStringLiteral("/face.bmp");
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, original.get(), QFile::encodeName(source).constData(), 0));
+
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder);
+    program.start(QStringLiteral(VEILCUT_BINARY), {});
+    ASSERT_FALSE(FocusWindow(QStringLiteral("^Untitled - Veilcut$")).isEmpty());
+    Screenshot(QStringLiteral("started"));
+    // The pointer starts 8 right of and 15 above the view's corner.
+    const QString pointer = Xdo({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+    const CPoint view(pointer.section(QLatin1String("X="), 1).section(QLatin1Char('\n'), 0, 0).toInt() - 8,
+                      pointer.section(QLatin1String("Y="), 1).section(QLatin1Char('\n'), 0, 0).toInt() + 15);
+
+    Keys(QStringLiteral("ctrl+o"));
+    AnswerFileDialog(QStringLiteral("^Open"), source);
+    ASSERT_FALSE(FocusWindow(QStringLiteral("^face.bmp - Veilcut$")).isEmpty());
+    const BitmapPtr opened = Screenshot(QStringLiteral("opened"));
+    const CRect shown = DisplayOnScreen(view, kPictureWidth, kPictureHeight);
+    ASSERT_TRUE(ShowsPicture(opened.get(), CPoint(shown.left + 2, shown.bottom - 2)));
+    ASSERT_FALSE(ShowsPicture(opened.get(), CPoint(shown.left - 2, shown.bottom - 2)));
+
+    // A first run: the ellipse sits 50 to 200 below the top centre. Drag it by (30, 40).
+    const CPoint origin((shown.left - view.x + shown.right - view.x) / 2 + view.x, shown.top);
+    const CPoint grab(origin.x, origin.y + 125);
+    Xdo({QStringLiteral("mousemove"), QString::number(grab.x), QString::number(grab.y)});
+    Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int step = 1; step <= 4; ++step)
+        Xdo({QStringLiteral("mousemove"), QString::number(grab.x + 30 * step / 4),
+             QString::number(grab.y + 40 * step / 4)});
+    Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    Screenshot(QStringLiteral("dragged"));
+
+    Keys(QStringLiteral("Right"));
+    const BitmapPtr turned = Screenshot(QStringLiteral("turned"));
+    const CRect display = DisplayOnScreen(view, kPictureHeight, kPictureWidth);
+    ASSERT_TRUE(ShowsPicture(turned.get(), CPoint(display.left + 2, display.bottom - 2)));
+    ASSERT_FALSE(ShowsPicture(turned.get(), CPoint(display.left - 2, display.bottom - 2))) << "it did not turn";
+
+    Keys(QStringLiteral("alt+f a"));
+    AnswerFileDialog(QStringLiteral("^Save As"), folder + QStringLiteral("/masked.bmp"));
+    WaitForFile(folder + QStringLiteral("/masked.bmp"));
+    FocusWindow(QStringLiteral("^face.bmp - Veilcut$"));
+    Keys(QStringLiteral("alt+f a"));
+    AnswerFileDialog(QStringLiteral("^Save As"), folder + QStringLiteral("/masked.jpg"));
+    WaitForFile(folder + QStringLiteral("/masked.jpg"));
+    Screenshot(QStringLiteral("saved"));
+
+    // Turned again, the picture is unsaved: closing asks, and No lets it go.
+    FocusWindow(QStringLiteral("^face.bmp - Veilcut$"));
+    Keys(QStringLiteral("Right"));
+    Keys(QStringLiteral("alt+f x"));
+    ASSERT_FALSE(FocusWindow(QStringLiteral("^Veilcut$")).isEmpty()) << "no save question";
+    Screenshot(QStringLiteral("asked"));
+    Keys(QStringLiteral("alt+n"));
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+
+    // The ellipse kept its offset from the top centre through the turn.
+    const CPoint newOrigin((display.left - view.x + display.right - view.x) / 2 + view.x, display.top);
+    const CRect ellipse(newOrigin.x - 20, newOrigin.y + 90, newOrigin.x + 80, newOrigin.y + 240);
+    const double scale = double(kScreenHeight - view.y) / kPictureWidth;
+    auto toPicture = [](double v) { return int(v + 0.5); };
+    const BitmapPtr expected = TurnedRight(original.get());
+    PaintExpectedEllipse(expected.get(), toPicture((ellipse.left - display.left) / scale),
+                         toPicture((display.bottom - ellipse.bottom) / scale),
+                         toPicture((ellipse.right - display.left) / scale),
+                         toPicture((display.bottom - ellipse.top) / scale));
+    const BitmapPtr saved(FreeImage_Load(FIF_BMP, QFile::encodeName(folder + "/masked.bmp").constData(), 0));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(DescribeDifference(expected.get(), saved.get()), "")
+        << "view at " << view.x << "," << view.y << "; display " << display.left << "," << display.top << ","
+        << display.right << "," << display.bottom;
+    ExpectOnlyPictureMarkers(folder + QStringLiteral("/masked.jpg"));
+
+    QSettings settings(folder + QStringLiteral("/config/Local AppWizard-Generated Applications/Veilcut.conf"),
+                       QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("VeilcutIni"));
+    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectXTL")).toInt(), -20);
+    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectYTL")).toInt(), 90);
+    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectXBR")).toInt(), 80);
+    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectYBR")).toInt(), 240);
+    EXPECT_EQ(settings.value(QStringLiteral("Color")).toInt(), 0x00FF00);
+    EXPECT_EQ(settings.value(QStringLiteral("PictOpenPaNm")).toString(), folder + QLatin1Char('/'));
+    EXPECT_EQ(settings.value(QStringLiteral("PictSavePaNm")).toString(), folder + QLatin1Char('/'));
+}
+
+} // namespace
