@@ -3,25 +3,28 @@
 namespace {
 
 constexpr uchar kMarkerPrefix = 0xFF;
-constexpr uchar kTem = 0x01;
-constexpr uchar kRst0 = 0xD0;
-constexpr uchar kRst7 = 0xD7;
 constexpr uchar kSoi = 0xD8;
 constexpr uchar kEoi = 0xD9;
 constexpr uchar kSos = 0xDA;
+constexpr uchar kDri = 0xDD;
+constexpr uchar kDht = 0xC4;
+constexpr uchar kJpg = 0xC8;
+constexpr uchar kDac = 0xCC;
+constexpr uchar kApp0 = 0xE0;
 constexpr uchar kApp1 = 0xE1;
 constexpr uchar kApp13 = 0xED;
 constexpr uchar kApp15 = 0xEF;
 constexpr uchar kCom = 0xFE;
+// The decoder's own limits on a frame header.
+constexpr unsigned kMaxComponents = 10;
+constexpr unsigned kMaxSampling = 4;
 
-uchar ByteAt(const QByteArray& bytes, qsizetype pos)
+// Markers the decoder reads a length after. It takes every other one (TEM,
+// RST0-RST7 and the markers it does not know) as standing alone.
+bool HasLength(uchar marker)
 {
-    return uchar(bytes[pos]);
-}
-
-bool IsStandalone(uchar marker)
-{
-    return marker == kTem || (marker >= kRst0 && marker <= kRst7);
+    return (marker >= 0xC0 && marker <= 0xCF) || (marker >= kSos && marker <= kDri) ||
+           (marker >= kApp0 && marker <= kApp15) || marker == kCom;
 }
 
 // These carry the EXIF, XMP, ICC, IPTC and comment blocks whose readers crash on
@@ -31,72 +34,148 @@ bool IsMetadata(uchar marker)
     return (marker >= kApp1 && marker <= kApp13) || marker == kApp15 || marker == kCom;
 }
 
-// Position of the marker code of the marker starting at pos, past any fill
-// bytes; -1 when no marker starts there.
-qsizetype MarkerCodeAt(const QByteArray& jpeg, qsizetype pos)
+bool IsFrameHeader(uchar marker)
 {
-    if (pos >= jpeg.size() || ByteAt(jpeg, pos) != kMarkerPrefix)
-        return -1;
-    while (pos < jpeg.size() && ByteAt(jpeg, pos) == kMarkerPrefix)
+    return marker >= 0xC0 && marker <= 0xCF && marker != kDht && marker != kJpg && marker != kDac;
+}
+
+bool IsProgressive(uchar marker)
+{
+    return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+}
+
+unsigned Word(const uchar* bytes)
+{
+    return (unsigned(bytes[0]) << 8) | bytes[1];
+}
+
+// Position of the next marker code at or after pos, skipping what the decoder
+// skips: any byte up to a 0xFF, fill bytes, and 0xFF 0x00 pairs.
+std::optional<std::uint64_t> NextMarkerCode(const uchar* bytes, std::uint64_t size, std::uint64_t pos)
+{
+    for (;;) {
+        while (pos < size && bytes[pos] != kMarkerPrefix)
+            ++pos;
+        while (pos < size && bytes[pos] == kMarkerPrefix)
+            ++pos;
+        if (pos >= size)
+            return std::nullopt;
+        if (bytes[pos] != 0)
+            return pos;
         ++pos;
-    if (pos >= jpeg.size() || ByteAt(jpeg, pos) == 0)
-        return -1;
-    return pos;
+    }
+}
+
+bool IsApplicationOrComment(uchar marker)
+{
+    return (marker >= kApp0 && marker <= kApp15) || marker == kCom;
 }
 
 // Length of the segment whose two length bytes start at pos (they count
-// themselves); 0 when it is shorter than that or runs past the end.
-qsizetype SegmentLengthAt(const QByteArray& jpeg, qsizetype pos)
+// themselves); 0 when it runs past the end or the decoder refuses it. The
+// decoder reads APPn and COM segments whose length is below two as empty.
+std::uint64_t SegmentLengthAt(const uchar* bytes, std::uint64_t size, std::uint64_t pos, uchar marker)
 {
-    if (pos + 2 > jpeg.size())
+    if (pos + 2 > size)
         return 0;
-    const qsizetype length = (qsizetype(ByteAt(jpeg, pos)) << 8) | ByteAt(jpeg, pos + 1);
-    if (length < 2 || pos + length > jpeg.size())
+    std::uint64_t length = Word(bytes + pos);
+    if (length < 2 && IsApplicationOrComment(marker))
+        length = 2;
+    if (length < 2 || pos + length > size)
         return 0;
     return length;
 }
 
-void AppendMarker(QByteArray& out, uchar marker)
+// body: the segment after its length bytes.
+std::optional<JpegFrame> ReadFrame(uchar marker, const uchar* body, std::uint64_t bodyLength)
 {
-    out.append(char(kMarkerPrefix));
-    out.append(char(marker));
+    if (bodyLength < 6)
+        return std::nullopt;
+    JpegFrame frame;
+    frame.height = Word(body + 1);
+    frame.width = Word(body + 3);
+    const unsigned count = body[5];
+    if (frame.width == 0 || frame.height == 0 || count == 0 || count > kMaxComponents ||
+        bodyLength != 6 + 3 * std::uint64_t(count))
+        return std::nullopt;
+    for (unsigned i = 0; i < count; ++i) {
+        const uchar sampling = body[6 + 3 * i + 1];
+        const JpegFrame::Component component{unsigned(sampling >> 4), unsigned(sampling & 0x0F)};
+        if (component.horizontalSampling < 1 || component.horizontalSampling > kMaxSampling ||
+            component.verticalSampling < 1 || component.verticalSampling > kMaxSampling)
+            return std::nullopt;
+        frame.components.push_back(component);
+    }
+    frame.holdsAllCoefficients = IsProgressive(marker);
+    return frame;
+}
+
+void Keep(std::vector<BytePiece>& kept, BytePiece piece)
+{
+    if (!kept.empty() && kept.back().offset + kept.back().length == piece.offset)
+        kept.back().length += piece.length;
+    else
+        kept.push_back(piece);
 }
 
 } // namespace
 
-std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg)
+std::optional<JpegLayout> WalkJpeg(const uchar* bytes, std::uint64_t size)
 {
-    if (jpeg.size() < 2 || ByteAt(jpeg, 0) != kMarkerPrefix || ByteAt(jpeg, 1) != kSoi)
+    if (size < 2 || bytes[0] != kMarkerPrefix || bytes[1] != kSoi)
         return std::nullopt;
-    QByteArray out;
-    out.reserve(jpeg.size());
-    AppendMarker(out, kSoi);
-    qsizetype pos = 2;
+    JpegLayout layout;
+    bool haveFrame = false;
+    Keep(layout.kept, {0, 2});
+    std::uint64_t pos = 2;
     for (;;) {
-        const qsizetype code = MarkerCodeAt(jpeg, pos);
-        if (code < 0)
+        const std::optional<std::uint64_t> code = NextMarkerCode(bytes, size, pos);
+        if (!code)
             return std::nullopt;
-        const uchar marker = ByteAt(jpeg, code);
+        const uchar marker = bytes[*code];
         // A second image start, or an image end before any scan: the decoder refuses both.
         if (marker == kSoi || marker == kEoi)
             return std::nullopt;
-        if (IsStandalone(marker)) {
-            AppendMarker(out, marker);
-            pos = code + 1;
+        const std::uint64_t start = *code - 1;
+        if (!HasLength(marker)) {
+            Keep(layout.kept, {start, 2});
+            pos = *code + 1;
             continue;
         }
-        const qsizetype length = SegmentLengthAt(jpeg, code + 1);
+        const std::uint64_t length = SegmentLengthAt(bytes, size, *code + 1, marker);
         if (length == 0)
             return std::nullopt;
+        const uchar* body = bytes + *code + 3;
+        if (IsFrameHeader(marker)) {
+            std::optional<JpegFrame> frame = haveFrame ? std::nullopt : ReadFrame(marker, body, length - 2);
+            if (!frame)
+                return std::nullopt;
+            layout.frame = std::move(*frame);
+            haveFrame = true;
+        }
         if (marker == kSos) {
-            AppendMarker(out, marker);
-            out.append(jpeg.constData() + code + 1, jpeg.size() - code - 1);
-            return out;
+            if (!haveFrame || length < 3)
+                return std::nullopt;
+            // A first scan with fewer components than the frame is followed by others.
+            if (body[0] < layout.frame.components.size())
+                layout.frame.holdsAllCoefficients = true;
+            Keep(layout.kept, {start, size - start});
+            return layout;
         }
-        if (!IsMetadata(marker)) {
-            AppendMarker(out, marker);
-            out.append(jpeg.constData() + code + 1, length);
-        }
-        pos = code + 1 + length;
+        if (!IsMetadata(marker))
+            Keep(layout.kept, {start, 2 + length});
+        pos = *code + 1 + length;
     }
+}
+
+std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg)
+{
+    const std::optional<JpegLayout> layout =
+        WalkJpeg(reinterpret_cast<const uchar*>(jpeg.constData()), std::uint64_t(jpeg.size()));
+    if (!layout)
+        return std::nullopt;
+    QByteArray out;
+    for (const BytePiece& piece : layout->kept)
+        out.append(jpeg.constData() + piece.offset, qsizetype(piece.length));
+    return out;
 }

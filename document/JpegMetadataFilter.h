@@ -1,9 +1,39 @@
 #pragma once
 
+#include "document/PieceStream.h"
+
 #include <QByteArray>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
-// The JPEG stream without APP1-APP13, APP15 and COM segments; nullopt when its
-// marker structure before the first SOS is broken.
+// What a JPEG's frame header (SOFn) and first scan header say about the
+// memory its decoding takes.
+struct JpegFrame {
+    struct Component {
+        unsigned horizontalSampling;
+        unsigned verticalSampling;
+    };
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<Component> components;
+    // The decoder keeps every coefficient of the picture until the last scan.
+    bool holdsAllCoefficients = false;
+};
+
+// The pieces of a JPEG file the decoder is given: everything but the
+// APP1-APP13, APP15 and COM segments before the first scan, and the bytes
+// between segments that the decoder would skip anyway.
+struct JpegLayout {
+    std::vector<BytePiece> kept;
+    JpegFrame frame;
+};
+
+// nullopt when the decoder would refuse the file before its first scan: no
+// SOI at the start, a segment running past the end, a second SOI, an EOI, a
+// frame header it cannot use or no scan at all.
+std::optional<JpegLayout> WalkJpeg(const uchar* bytes, std::uint64_t size);
+
+// The kept pieces of `jpeg` joined into one stream.
 std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg);

@@ -1,24 +1,22 @@
 #include "PictureLoader.h"
 
+#include "BmpLayout.h"
 #include "JpegMetadataFilter.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdint>
-#include <limits>
-#include <memory>
 #include <optional>
 
 namespace {
 
-// The program keeps every picture as 24 bits per pixel; more than this would
-// stall the machine for half a minute before anything could be shown.
+// The program keeps every picture as 24 bits per pixel; loading one may hold
+// no more than a gigabyte at once, more would stall the machine for half a
+// minute before anything could be shown.
 constexpr std::uint64_t kMaxPixelBytes = std::uint64_t(1) << 30;
-
-struct MemoryStreamCloser {
-    void operator()(FIMEMORY* stream) const { FreeImage_CloseMemory(stream); }
-};
-using MemoryStream = std::unique_ptr<FIMEMORY, MemoryStreamCloser>;
+// Every 8x8 block of a component keeps 64 two-byte coefficients.
+constexpr std::uint64_t kBlockBytes = 128;
 
 FIBITMAP* Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
 {
@@ -27,67 +25,127 @@ FIBITMAP* Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
     return nullptr;
 }
 
-std::uint64_t PixelBufferBytes(std::uint64_t width, std::uint64_t height)
+std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel)
 {
-    const std::uint64_t pitch = (width * 3 + 3) / 4 * 4;
+    const std::uint64_t pitch = (width * bitsPerPixel + 31) / 32 * 4;
     return pitch * height;
 }
 
-std::optional<QByteArray> ReadWholeFile(QFile& file)
+// The decoded bitmap at the depth FreeImage gives it, and the 24-bit copy the
+// caller converts it to while it is still held.
+std::uint64_t HeldBitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel)
 {
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+    const std::uint64_t decoded = BitmapBytes(width, height, bitsPerPixel);
+    return bitsPerPixel == 24 ? decoded : decoded + BitmapBytes(width, height, 24);
+}
+
+std::uint64_t RoundUp(std::uint64_t value, std::uint64_t step)
+{
+    return (value + step - 1) / step * step;
+}
+
+std::uint64_t CoefficientBytes(const JpegFrame& frame)
+{
+    unsigned maxH = 1, maxV = 1;
+    for (const JpegFrame::Component& c : frame.components) {
+        maxH = std::max(maxH, c.horizontalSampling);
+        maxV = std::max(maxV, c.verticalSampling);
+    }
+    std::uint64_t bytes = 0;
+    for (const JpegFrame::Component& c : frame.components) {
+        const std::uint64_t across = (std::uint64_t(frame.width) * c.horizontalSampling + 8 * maxH - 1) / (8 * maxH);
+        const std::uint64_t down = (std::uint64_t(frame.height) * c.verticalSampling + 8 * maxV - 1) / (8 * maxV);
+        bytes += RoundUp(across, c.horizontalSampling) * RoundUp(down, c.verticalSampling) * kBlockBytes;
+    }
     return bytes;
+}
+
+// One component decodes to 8-bit gray; colour and CMYK to 24 bits.
+std::uint64_t JpegPeakBytes(const JpegFrame& frame)
+{
+    const unsigned bitsPerPixel = frame.components.size() == 1 ? 8 : 24;
+    const std::uint64_t bitmaps = HeldBitmapBytes(frame.width, frame.height, bitsPerPixel);
+    return frame.holdsAllCoefficients ? bitmaps + CoefficientBytes(frame) : bitmaps;
+}
+
+FIBITMAP* Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags, PictureLoadFailure* failure)
+{
+    FIBITMAP* dib = stream.Load(format, flags);
+    if (!dib)
+        return Fail(failure, PictureLoadFailure::Unreadable);
+    Fail(failure, PictureLoadFailure::None);
+    return dib;
+}
+
+// The size is read from the frame header before the decoder sees a byte.
+FIBITMAP* LoadJpeg(const PictureBytes& bytes, int flags, PictureLoadFailure* failure)
+{
+    const std::optional<JpegLayout> layout = WalkJpeg(bytes.data, bytes.size);
+    if (!layout)
+        return Fail(failure, PictureLoadFailure::Unreadable);
+    if (JpegPeakBytes(layout->frame) > kMaxPixelBytes)
+        return Fail(failure, PictureLoadFailure::TooLarge);
+    PieceStream stream(bytes);
+    for (const BytePiece& piece : layout->kept)
+        stream.AppendFromSource(piece);
+    return Decode(stream, FIF_JPEG, flags, failure);
 }
 
 // The header alone says how much memory the pixels would take, without
 // allocating them.
-PictureLoadFailure CheckHeader(FREE_IMAGE_FORMAT format, FIMEMORY* stream, int flags)
+PictureLoadFailure CheckHeader(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags)
 {
-    FIBITMAP* header = FreeImage_LoadFromMemory(format, stream, flags | FIF_LOAD_NOPIXELS);
+    FIBITMAP* header = stream.Load(format, flags | FIF_LOAD_NOPIXELS);
     if (!header)
         return PictureLoadFailure::Unreadable;
-    const std::uint64_t bytes = PixelBufferBytes(FreeImage_GetWidth(header), FreeImage_GetHeight(header));
+    const std::uint64_t bytes =
+        HeldBitmapBytes(FreeImage_GetWidth(header), FreeImage_GetHeight(header), FreeImage_GetBPP(header));
     FreeImage_Unload(header);
     return bytes > kMaxPixelBytes ? PictureLoadFailure::TooLarge : PictureLoadFailure::None;
 }
 
-FIBITMAP* DecodeFromMemory(FREE_IMAGE_FORMAT format, const QByteArray& bytes, int flags,
-                           PictureLoadFailure* failure)
+FIBITMAP* LoadBitmapFile(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
+                         PictureLoadFailure* failure)
 {
-    // FreeImage only reads through this pointer; the decoded bitmap gets pixels of its own.
-    MemoryStream stream(FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.constData())),
-                                             DWORD(bytes.size())));
-    if (!stream)
+    const std::optional<BmpLayout> layout =
+        format == FIF_BMP ? ReadBmpLayout(bytes.data, bytes.size) : std::optional<BmpLayout>(BmpLayout{});
+    if (!layout)
         return Fail(failure, PictureLoadFailure::Unreadable);
-    const PictureLoadFailure headerCheck = CheckHeader(format, stream.get(), flags);
+    PieceStream stream(bytes);
+    if (layout->replacedHeaders.isEmpty()) {
+        stream.AppendFromSource({0, bytes.size});
+    } else {
+        stream.AppendBuffer(layout->replacedHeaders);
+        stream.AppendFromSource({layout->resumeAt, bytes.size - layout->resumeAt});
+    }
+    const PictureLoadFailure headerCheck = CheckHeader(stream, format, flags);
     if (headerCheck != PictureLoadFailure::None)
         return Fail(failure, headerCheck);
-    FreeImage_SeekMemory(stream.get(), 0, SEEK_SET);
-    FIBITMAP* dib = FreeImage_LoadFromMemory(format, stream.get(), flags);
-    if (!dib)
+    if (layout->pixelDataTooShort)
         return Fail(failure, PictureLoadFailure::Unreadable);
-    if (failure)
-        *failure = PictureLoadFailure::None;
-    return dib;
+    return Decode(stream, format, flags, failure);
 }
 
 } // namespace
 
+FIBITMAP* LoadPictureBytes(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
+                           PictureLoadFailure* failure)
+{
+    if (format == FIF_JPEG)
+        return LoadJpeg(bytes, flags, failure);
+    return LoadBitmapFile(format, bytes, flags, failure);
+}
+
 FIBITMAP* LoadPictureFile(FREE_IMAGE_FORMAT format, const QString& path, int flags, PictureLoadFailure* failure)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
         return Fail(failure, PictureLoadFailure::Unreadable);
-    // FreeImage memory streams count their size in 32 bits.
-    if (file.size() > qint64(std::numeric_limits<DWORD>::max()))
-        return Fail(failure, PictureLoadFailure::TooLarge);
-    std::optional<QByteArray> bytes = ReadWholeFile(file);
-    file.close();
-    if (bytes && format == FIF_JPEG)
-        bytes = StripJpegMetadata(*bytes);
-    if (!bytes)
+    // Only the headers are read through the mapping; the decoder reads the
+    // rest straight from the file.
+    const uchar* mapped = file.map(0, file.size());
+    if (!mapped)
         return Fail(failure, PictureLoadFailure::Unreadable);
-    return DecodeFromMemory(format, *bytes, flags, failure);
+    const PictureBytes bytes{mapped, std::uint64_t(file.size()), file.handle()};
+    return LoadPictureBytes(format, bytes, flags, failure);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/PieceStream.h"
+
 #include <FreeImage.h>
 #include <QString>
 
@@ -9,3 +11,7 @@ enum class PictureLoadFailure { None, Unreadable, TooLarge };
 // but safe against damaged metadata and absurd sizes. Returns the bitmap as
 // FreeImage gives it (any depth; the caller converts), or nullptr with *failure set.
 FIBITMAP* LoadPictureFile(FREE_IMAGE_FORMAT format, const QString& path, int flags, PictureLoadFailure* failure);
+
+// The same for a file's bytes already at hand.
+FIBITMAP* LoadPictureBytes(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
+                           PictureLoadFailure* failure);

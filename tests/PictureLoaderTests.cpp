@@ -29,20 +29,6 @@ BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags)
     return BitmapPtr(FreeImage_Load(format, QFile::encodeName(path).constData(), flags));
 }
 
-QByteArray Encode(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags)
-{
-    FIMEMORY* stream = FreeImage_OpenMemory();
-    QByteArray bytes;
-    if (FreeImage_SaveToMemory(format, dib, stream, flags)) {
-        BYTE* data = nullptr;
-        DWORD size = 0;
-        FreeImage_AcquireMemory(stream, &data, &size);
-        bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
-    }
-    FreeImage_CloseMemory(stream);
-    return bytes;
-}
-
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -96,7 +82,7 @@ TEST(LoadPictureFile, JpegMatchesPlainLoad)
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
         const BitmapPtr source = c.noise ? MakeNoisePicture(c.width, c.height, c.width) : SmoothPicture(c.width, c.height);
         const QString path = folder + QString("/picture-%1x%2.jpg").arg(c.width).arg(c.height);
-        WriteFile(path, Encode(FIF_JPEG, source.get(), c.saveFlags));
+        WriteFile(path, EncodePicture(FIF_JPEG, source.get(), c.saveFlags));
 
         const BitmapPtr expected = PlainLoad(FIF_JPEG, path, JPEG_ACCURATE);
         const Loaded loaded = Load(FIF_JPEG, path, JPEG_ACCURATE);
@@ -109,7 +95,7 @@ TEST(LoadPictureFile, JpegMatchesPlainLoad)
 
 TEST(LoadPictureFile, JpegWithDamagedMetadataLoadsWithoutIt)
 {
-    const QByteArray clean = Encode(FIF_JPEG, SmoothPicture(123, 77).get(), JPEG_DEFAULT);
+    const QByteArray clean = EncodePicture(FIF_JPEG, SmoothPicture(123, 77).get(), JPEG_DEFAULT);
     // A TIFF block whose single IFD claims 65535 entries, an EXIF sub-IFD far past
     // the end and a maker name of 256 MB.
     const QByteArray exif = Segment('\xE1', QByteArray("Exif\0\0", 6) + QByteArray::fromHex(
@@ -139,7 +125,7 @@ TEST(LoadPictureFile, JpegWithDamagedMetadataLoadsWithoutIt)
 
 TEST(LoadPictureFile, DropsACommentThatAPlainLoadKeeps)
 {
-    const QByteArray clean = Encode(FIF_JPEG, MakeNoisePicture(8, 8, 3).get(), JPEG_DEFAULT);
+    const QByteArray clean = EncodePicture(FIF_JPEG, MakeNoisePicture(8, 8, 3).get(), JPEG_DEFAULT);
     const QString path = MakeScratchFolder("loader-comment") + "/commented.jpg";
     WriteFile(path, clean.left(2) + Segment('\xFE', "a note") + clean.mid(2));
 
@@ -197,7 +183,7 @@ TEST(LoadPictureFile, LoadsBmpAtTheDepthItWasSaved)
         SCOPED_TRACE(c.bpp);
         ASSERT_EQ(FreeImage_GetBPP(c.saved.get()), c.bpp);
         const QString path = folder + QString("/picture-%1.bmp").arg(c.bpp);
-        WriteFile(path, Encode(FIF_BMP, c.saved.get(), 0));
+        WriteFile(path, EncodePicture(FIF_BMP, c.saved.get(), 0));
         const Loaded loaded = Load(FIF_BMP, path, 0);
         ASSERT_TRUE(loaded.dib);
         EXPECT_EQ(loaded.failure, PictureLoadFailure::None);
@@ -212,7 +198,7 @@ TEST(LoadPictureFile, LoadsBmpAtTheDepthItWasSaved)
 TEST(LoadPictureFile, BmpUnderAJpegNameIsUnreadableAsJpeg)
 {
     const QString path = MakeScratchFolder("loader-misnamed") + "/really-a-bitmap.jpg";
-    WriteFile(path, Encode(FIF_BMP, MakeNoisePicture(10, 10, 1).get(), 0));
+    WriteFile(path, EncodePicture(FIF_BMP, MakeNoisePicture(10, 10, 1).get(), 0));
     EXPECT_FALSE(PlainLoad(FIF_JPEG, path, JPEG_ACCURATE));
     const Loaded loaded = Load(FIF_JPEG, path, JPEG_ACCURATE);
     EXPECT_FALSE(loaded.dib);
@@ -222,7 +208,7 @@ TEST(LoadPictureFile, BmpUnderAJpegNameIsUnreadableAsJpeg)
 TEST(LoadPictureFile, UnreadableFiles)
 {
     const QString folder = MakeScratchFolder("loader-unreadable");
-    const QByteArray jpeg = Encode(FIF_JPEG, MakeNoisePicture(10, 10, 2).get(), JPEG_DEFAULT);
+    const QByteArray jpeg = EncodePicture(FIF_JPEG, MakeNoisePicture(10, 10, 2).get(), JPEG_DEFAULT);
     WriteFile(folder + "/empty", QByteArray());
     WriteFile(folder + "/cut.jpg", jpeg.left(40));
     WriteFile(folder + "/garbage.bmp", QByteArray(600, 'x'));

@@ -87,3 +87,17 @@ QString MakeScratchFolder(const QString& name)
     QDir().mkpath(path);
     return path;
 }
+
+QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags)
+{
+    FIMEMORY* stream = FreeImage_OpenMemory();
+    QByteArray bytes;
+    if (FreeImage_SaveToMemory(format, dib, stream, flags)) {
+        BYTE* data = nullptr;
+        DWORD size = 0;
+        FreeImage_AcquireMemory(stream, &data, &size);
+        bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
+    }
+    FreeImage_CloseMemory(stream);
+    return bytes;
+}

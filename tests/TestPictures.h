@@ -1,6 +1,7 @@
 #pragma once
 
 #include <FreeImage.h>
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -30,6 +31,9 @@ Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y);
 // Empty when both bitmaps have the same size and the same blue, green and red
 // bytes; otherwise says where the first difference is and what both hold.
 std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
+
+// The bytes FreeImage writes for `dib` in `format` with `flags`; empty when it cannot.
+QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags);
 
 // Paints the burnt ellipse (x0, y0)-(x1, y1), in picture pixels, into
 // `picture` the slow way, row by row.

@@ -1,0 +1,34 @@
+#include "document/PictureLoader.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every input the fuzzer ever crashed on is kept in tests/fuzz/regressions
+// and read again, as a JPEG and as a BMP, as the fuzzing target reads it.
+TEST(FuzzRegressions, EveryKeptInputLoadsOrIsRefused)
+{
+    const QDir folder(QStringLiteral(VEILCUT_FUZZ_REGRESSIONS));
+    ASSERT_TRUE(folder.exists()) << folder.path().toStdString();
+    int replayed = 0;
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files, QDir::Name)) {
+        SCOPED_TRACE(entry.fileName().toStdString());
+        QFile file(entry.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const PictureBytes source{reinterpret_cast<const uchar*>(bytes.constData()), std::uint64_t(bytes.size()), -1};
+        for (const auto& [format, flags] : {std::pair{FIF_JPEG, JPEG_ACCURATE}, std::pair{FIF_BMP, BMP_DEFAULT}}) {
+            PictureLoadFailure failure = PictureLoadFailure::None;
+            FIBITMAP* loaded = LoadPictureBytes(format, source, flags, &failure);
+            EXPECT_EQ(loaded != nullptr, failure == PictureLoadFailure::None);
+            if (loaded)
+                FreeImage_Unload(loaded);
+        }
+        ++replayed;
+    }
+    RecordProperty("replayed", replayed);
+}
+
+} // namespace

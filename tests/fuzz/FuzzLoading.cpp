@@ -1,0 +1,32 @@
+// Feeds arbitrary bytes through the program's loading path, as a JPEG and as
+// a BMP: segment walk, header rewrite, size guard, FreeImage decode, and the
+// document's conversion to a 24-bit bitmap.
+#include "document/PictureLoader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+void HoldAs24Bits(FIBITMAP* loaded)
+{
+    if (FreeImage_GetImageType(loaded) == FIT_BITMAP && FreeImage_GetBPP(loaded) != 24) {
+        FIBITMAP* converted = FreeImage_ConvertTo24Bits(loaded);
+        if (converted)
+            FreeImage_Unload(converted);
+    }
+    FreeImage_Unload(loaded);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const PictureBytes bytes{data, size, -1};
+    for (const auto& [format, flags] : {std::pair{FIF_JPEG, JPEG_ACCURATE}, std::pair{FIF_BMP, BMP_DEFAULT}}) {
+        PictureLoadFailure failure = PictureLoadFailure::None;
+        if (FIBITMAP* loaded = LoadPictureBytes(format, bytes, flags, &failure))
+            HoldAs24Bits(loaded);
+    }
+    return 0;
+}
