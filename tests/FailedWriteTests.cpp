@@ -256,7 +256,7 @@ TEST_P(FailedWriteTest, ShowsTheMessageAndLosesNothing)
     bool struck = false;
     {
         FaultyCalls calls(c, fullSize, folder + QStringLiteral("/sub"), permissionsHold);
-        const LibraryLeaksIgnored leaksOfTheEncoder;
+        [[maybe_unused]] const LibraryLeaksIgnored leaksOfTheEncoder;
         saved = session.doc()->OnSaveDocument(target);
         struck = calls.struck;
     }
