@@ -7,43 +7,43 @@ namespace {
 
 constexpr quint32 kFileHeaderSize = 14;
 
-void WriteInfoHeader(QDataStream& out, const BmpSpec& spec)
+void WriteInfoHeader(QDataStream& out, const BmpShape& shape)
 {
-    const qint32 height = spec.topDown ? -qint32(spec.height) : qint32(spec.height);
-    out << spec.infoSize << qint32(spec.width) << height << quint16(1) << spec.bitCount << spec.compression
-        << quint32(spec.pixelData.size()) << qint32(2835) << qint32(2835) << quint32(spec.palette.size())
+    const qint32 height = shape.topDown ? -qint32(shape.height) : qint32(shape.height);
+    out << shape.infoSize << qint32(shape.width) << height << quint16(1) << shape.bitCount << shape.compression
+        << quint32(shape.pixelData.size()) << qint32(2835) << qint32(2835) << quint32(shape.palette.size())
         << quint32(0);
-    if (spec.infoSize >= 52)
-        out << spec.masks[0] << spec.masks[1] << spec.masks[2];
-    if (spec.infoSize >= 56)
-        out << spec.masks[3];
-    if (spec.infoSize >= 108) {
+    if (shape.infoSize >= 52)
+        out << shape.masks[0] << shape.masks[1] << shape.masks[2];
+    if (shape.infoSize >= 56)
+        out << shape.masks[3];
+    if (shape.infoSize >= 108) {
         out << quint32(0x73524742);   // "sRGB"
         for (int i = 0; i < 12; ++i)
             out << quint32(0);        // end points and gamma
     }
-    if (spec.infoSize >= 124)
+    if (shape.infoSize >= 124)
         out << quint32(4) << quint32(0) << quint32(0) << quint32(0);   // intent, no profile
 }
 
 } // namespace
 
-QByteArray BuildBmp(const BmpSpec& spec)
+QByteArray BuildBmp(const BmpShape& shape)
 {
-    const bool masksAfterHeader = spec.infoSize == 40 && spec.compression == 3;
-    const quint32 pixelOffset = kFileHeaderSize + spec.infoSize + (masksAfterHeader ? 12 : 0) +
-                                quint32(spec.palette.size()) * 4 + spec.gapAfterPalette;
+    const bool masksAfterHeader = shape.infoSize == 40 && shape.compression == 3;
+    const quint32 pixelOffset = kFileHeaderSize + shape.infoSize + (masksAfterHeader ? 12 : 0) +
+                                quint32(shape.palette.size()) * 4 + shape.gapAfterPalette;
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    out << quint8('B') << quint8('M') << quint32(pixelOffset + spec.pixelData.size()) << quint32(0) << pixelOffset;
-    WriteInfoHeader(out, spec);
+    out << quint8('B') << quint8('M') << quint32(pixelOffset + shape.pixelData.size()) << quint32(0) << pixelOffset;
+    WriteInfoHeader(out, shape);
     if (masksAfterHeader)
-        out << spec.masks[0] << spec.masks[1] << spec.masks[2];
-    for (const RGBQUAD& entry : spec.palette)
+        out << shape.masks[0] << shape.masks[1] << shape.masks[2];
+    for (const RGBQUAD& entry : shape.palette)
         out << entry.rgbBlue << entry.rgbGreen << entry.rgbRed << entry.rgbReserved;
-    bytes.append(QByteArray(qsizetype(spec.gapAfterPalette), '\x5A'));
-    bytes.append(spec.pixelData);
+    bytes.append(QByteArray(qsizetype(shape.gapAfterPalette), '\x5A'));
+    bytes.append(shape.pixelData);
     return bytes;
 }
 

@@ -11,7 +11,7 @@
 
 // BMP files written byte by byte, with any of the info header sizes in use
 // (40, 52, 56, 108, 124), so that tests need no outside tool to make them.
-struct BmpSpec {
+struct BmpShape {
     quint32 infoSize = 40;
     unsigned width = 1;
     unsigned height = 1;
@@ -24,7 +24,7 @@ struct BmpSpec {
     quint32 gapAfterPalette = 0;                   // bytes between palette and pixels
 };
 
-QByteArray BuildBmp(const BmpSpec& spec);
+QByteArray BuildBmp(const BmpShape& shape);
 
 // Rows of pixel values of `bitCount` bits, first stored row first, each padded to 4 bytes.
 QByteArray PackRows(unsigned width, unsigned height, unsigned bitCount,

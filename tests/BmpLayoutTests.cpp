@@ -96,22 +96,22 @@ std::vector<PixelFormat> Formats()
     };
 }
 
-BmpSpec SpecFor(const PixelFormat& format, quint32 infoSize, bool topDown)
+BmpShape SpecFor(const PixelFormat& format, quint32 infoSize, bool topDown)
 {
-    BmpSpec spec;
-    spec.infoSize = infoSize;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.topDown = topDown;
-    spec.bitCount = format.bitCount;
-    spec.compression = format.compression;
-    spec.masks = format.masks;
+    BmpShape shape;
+    shape.infoSize = infoSize;
+    shape.width = kWidth;
+    shape.height = kHeight;
+    shape.topDown = topDown;
+    shape.bitCount = format.bitCount;
+    shape.compression = format.compression;
+    shape.masks = format.masks;
     for (unsigned i = 0; i < format.paletteEntries; ++i)
-        spec.palette.push_back(PaletteEntry(i));
-    spec.pixelData = PackRows(kWidth, kHeight, format.bitCount, [&](unsigned x, unsigned row) {
+        shape.palette.push_back(PaletteEntry(i));
+    shape.pixelData = PackRows(kWidth, kHeight, format.bitCount, [&](unsigned x, unsigned row) {
         return format.stored(x, topDown ? kHeight - 1 - row : row);
     });
-    return spec;
+    return shape;
 }
 
 struct Loaded {
@@ -163,11 +163,11 @@ TEST(ModernBmp, RunLengthPicturesAndGapsBeforeThePixels)
     for (quint32 infoSize : kInfoSizes) {
         for (quint32 gap : {0u, 6u}) {
             SCOPED_TRACE(std::to_string(infoSize) + "-byte header, gap " + std::to_string(gap));
-            BmpSpec spec = SpecFor(Formats()[5], infoSize, false);
-            spec.compression = 1;
-            spec.pixelData = rle;
-            spec.gapAfterPalette = gap;
-            const Loaded loaded = LoadBmp(BuildBmp(spec));
+            BmpShape shape = SpecFor(Formats()[5], infoSize, false);
+            shape.compression = 1;
+            shape.pixelData = rle;
+            shape.gapAfterPalette = gap;
+            const Loaded loaded = LoadBmp(BuildBmp(shape));
             ASSERT_TRUE(loaded.dib);
             const BitmapPtr converted(FreeImage_ConvertTo24Bits(loaded.dib.get()));
             EXPECT_EQ(DescribeDifference(expected.get(), converted.get()), "");
@@ -214,9 +214,9 @@ TEST(ModernBmp, InconsistentHeadersGetTheLoadError)
         }
     }
     // A palette longer than eight bits can index.
-    BmpSpec spec = SpecFor(Formats()[5], 124, false);
-    spec.palette.resize(300, RGBQUAD{});
-    EXPECT_EQ(LoadBmp(BuildBmp(spec)).failure, PictureLoadFailure::Unreadable);
+    BmpShape shape = SpecFor(Formats()[5], 124, false);
+    shape.palette.resize(300, RGBQUAD{});
+    EXPECT_EQ(LoadBmp(BuildBmp(shape)).failure, PictureLoadFailure::Unreadable);
 }
 
 } // namespace

@@ -157,15 +157,15 @@ TEST(BmpSizeGuard, ClaimsFarBeyondThePixelDataAreRefused)
     EXPECT_EQ(refused.failure, PictureLoadFailure::Unreadable);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BmpSpec spec;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.bitCount = c.bitCount;
-        spec.compression = c.compression;
+        BmpShape shape;
+        shape.width = c.width;
+        shape.height = c.height;
+        shape.bitCount = c.bitCount;
+        shape.compression = c.compression;
         if (c.bitCount <= 8)
-            spec.palette.assign(size_t(1) << c.bitCount, RGBQUAD{9, 8, 7, 0});
-        spec.pixelData = c.pixelData;
-        const Loaded loaded = LoadBytes(FIF_BMP, BuildBmp(spec), 0);
+            shape.palette.assign(size_t(1) << c.bitCount, RGBQUAD{9, 8, 7, 0});
+        shape.pixelData = c.pixelData;
+        const Loaded loaded = LoadBytes(FIF_BMP, BuildBmp(shape), 0);
         EXPECT_EQ(loaded.failure, c.failure);
         EXPECT_EQ(bool(loaded.dib), c.failure == PictureLoadFailure::None);
     }

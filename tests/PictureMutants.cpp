@@ -213,12 +213,12 @@ QByteArray ForgedJpegHeaders(uchar frameMarker, unsigned width, unsigned height,
 
 QByteArray RunLengthBomb()
 {
-    BmpSpec spec;
-    spec.width = 8;
-    spec.height = 33554438;
-    spec.bitCount = 4;
-    spec.compression = 2;
-    spec.palette.assign(16, RGBQUAD{9, 8, 7, 0});
-    spec.pixelData = QByteArray(144 - 14 - 40 - 16 * 4 - 2, '\0') + QByteArray::fromHex("0001");
-    return BuildBmp(spec);
+    BmpShape shape;
+    shape.width = 8;
+    shape.height = 33554438;
+    shape.bitCount = 4;
+    shape.compression = 2;
+    shape.palette.assign(16, RGBQUAD{9, 8, 7, 0});
+    shape.pixelData = QByteArray(144 - 14 - 40 - 16 * 4 - 2, '\0') + QByteArray::fromHex("0001");
+    return BuildBmp(shape);
 }

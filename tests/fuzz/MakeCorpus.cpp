@@ -122,21 +122,21 @@ int WriteBmps(const QString& folder)
     int written = 0;
     for (quint32 infoSize : {40u, 52u, 56u, 108u, 124u}) {
         for (const Depth& depth : depths) {
-            BmpSpec spec;
-            spec.infoSize = infoSize;
-            spec.width = 3;
-            spec.height = 3;
-            spec.bitCount = depth.bits;
-            spec.compression = depth.compression;
-            spec.masks = depth.masks;
+            BmpShape shape;
+            shape.infoSize = infoSize;
+            shape.width = 3;
+            shape.height = 3;
+            shape.bitCount = depth.bits;
+            shape.compression = depth.compression;
+            shape.masks = depth.masks;
             if (depth.bits <= 8)
                 for (unsigned i = 0; i < (1u << depth.bits) && i < 16; ++i)
-                    spec.palette.push_back(RGBQUAD{BYTE(i * 16), BYTE(255 - i), BYTE(i * 7), 0});
-            spec.pixelData = depth.compression == 1 || depth.compression == 2
+                    shape.palette.push_back(RGBQUAD{BYTE(i * 16), BYTE(255 - i), BYTE(i * 7), 0});
+            shape.pixelData = depth.compression == 1 || depth.compression == 2
                                  ? rle
                                  : PackRows(3, 3, depth.bits, [](unsigned x, unsigned row) { return x * 5 + row; });
             written += Write(folder + QString("/h%1-%2bit-c%3.bmp").arg(infoSize).arg(depth.bits).arg(depth.compression),
-                             BuildBmp(spec));
+                             BuildBmp(shape));
         }
     }
     return written;
