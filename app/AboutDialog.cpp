@@ -1,4 +1,4 @@
-#include "AboutDialog.h"
+#include "app/AboutDialog.h"
 
 #include "resources/Resources.h"
 #include "resources/resource.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 // The About box: icon, version, what the program uses, and its licence terms.
 class CAboutDialog : public CDialog {

@@ -1,4 +1,4 @@
-#include "MainFrm.h"
+#include "app/MainFrm.h"
 
 #include "document/VeilcutDoc.h"
 #include "resources/Resources.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FrameWnd.h"
-#include "ImageList.h"
-#include "ToolBar.h"
+#include "framework/FrameWnd.h"
+#include "framework/ImageList.h"
+#include "framework/ToolBar.h"
 
 class CVeilcutDoc;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AfxTypes.h"
-#include "CRect.h"
+#include "framework/AfxTypes.h"
+#include "framework/CRect.h"
 
 // The settings kept between runs: the ellipse relative to the display
 // origin, the overlay colour and the two folders.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AfxTypes.h"
+#include "framework/AfxTypes.h"
 
 // The program's own file name, looked for in the working directory at start.
 inline const CString ProgramFileName = QStringLiteral("Veilcut");

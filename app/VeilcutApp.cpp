@@ -1,9 +1,9 @@
 #include "app/VeilcutApp.h"
 
-#include "AboutDialog.h"
-#include "DocTemplate.h"
-#include "FrameWnd.h"
-#include "MainFrm.h"
+#include "app/AboutDialog.h"
+#include "framework/DocTemplate.h"
+#include "framework/FrameWnd.h"
+#include "app/MainFrm.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 #include "resources/Resources.h"

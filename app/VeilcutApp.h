@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 struct MaskSettings;
 

@@ -1,4 +1,4 @@
-#include "ForkedMeasure.h"
+#include "bench/ForkedMeasure.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "PhotoMaker.h"
+#include "bench/PhotoMaker.h"
 
 #include <cmath>
 #include <cstdint>

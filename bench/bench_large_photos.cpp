@@ -3,8 +3,8 @@
 //   bench_large_photos                      the table (a few minutes)
 //   bench_large_photos turn-and-save IN OUT  Veilcut's open + turn right + save of one file
 //   bench_large_photos make-photo OUT W H    a photo-like JPEG (quality 92) to compare with
-#include "ForkedMeasure.h"
-#include "PhotoMaker.h"
+#include "bench/ForkedMeasure.h"
+#include "bench/PhotoMaker.h"
 
 #include "document/PictureFormats.h"
 #include "document/PictureLoader.h"

@@ -1,7 +1,7 @@
 // Times the quarter turn of large photos: one pixel call per read and write,
 // the program's blocked scan-line turn, FreeImage_Rotate, and a plain copy
 // into a freshly allocated bitmap (the least any turn into a new bitmap costs).
-#include "PixelByPixelTurn.h"
+#include "tests/PixelByPixelTurn.h"
 #include "document/PictureRotation.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CRect.h"
+#include "framework/CRect.h"
 
 // Where a picture of w by h pixels is shown in a client area: the scale and
 // the display rectangle, centred, one side filling the client.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Cursor.h"
-#include "View.h"
+#include "framework/Cursor.h"
+#include "framework/View.h"
 
 #include <QImage>
 

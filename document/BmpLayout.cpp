@@ -1,4 +1,4 @@
-#include "BmpLayout.h"
+#include "document/BmpLayout.h"
 
 #include <QtEndian>
 

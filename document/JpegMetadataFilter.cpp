@@ -1,4 +1,4 @@
-#include "JpegMetadataFilter.h"
+#include "document/JpegMetadataFilter.h"
 
 namespace {
 

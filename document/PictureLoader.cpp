@@ -1,7 +1,7 @@
-#include "PictureLoader.h"
+#include "document/PictureLoader.h"
 
-#include "BmpLayout.h"
-#include "JpegMetadataFilter.h"
+#include "document/BmpLayout.h"
+#include "document/JpegMetadataFilter.h"
 
 #include <QFile>
 

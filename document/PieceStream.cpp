@@ -1,4 +1,4 @@
-#include "PieceStream.h"
+#include "document/PieceStream.h"
 
 #include <unistd.h>
 

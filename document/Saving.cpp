@@ -1,7 +1,7 @@
 #include "document/VeilcutDoc.h"
 
-#include "DialogHost.h"
-#include "FileDialog.h"
+#include "framework/DialogHost.h"
+#include "framework/FileDialog.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"

@@ -1,8 +1,8 @@
 #include "document/VeilcutDoc.h"
 
-#include "CmdUI.h"
-#include "DialogHost.h"
-#include "FileDialog.h"
+#include "framework/CmdUI.h"
+#include "framework/DialogHost.h"
+#include "framework/FileDialog.h"
 #include "app/ProgramFolder.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"

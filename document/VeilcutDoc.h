@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CRect.h"
-#include "Document.h"
+#include "framework/CRect.h"
+#include "framework/Document.h"
 #include "app/MaskSettings.h"
 #include "document/PictureRotation.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CRect.h"
+#include "framework/CRect.h"
 
 // Where a point lies against the mask ellipse in `rect` and its four square
 // handles of half-size `s`, all in client coordinates.

@@ -2,7 +2,7 @@
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 
-#include "DialogHost.h"
+#include "framework/DialogHost.h"
 
 namespace {
 // The overlay colour each colour key picks; Z is a second key for black.

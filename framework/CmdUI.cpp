@@ -1,6 +1,6 @@
-#include "CmdUI.h"
+#include "framework/CmdUI.h"
 
-#include "CmdTarget.h"
+#include "framework/CmdTarget.h"
 
 void CCmdUI::Enable(BOOL bOn)
 {

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "framework/CommandLine.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "Cursor.h"
+#include "framework/Cursor.h"
 
-#include "PointerConfinement.h"
-#include "ResourceTable.h"
+#include "framework/PointerConfinement.h"
+#include "framework/ResourceTable.h"
 
 #include <QCursor>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AfxTypes.h"
-#include "CRect.h"
+#include "framework/AfxTypes.h"
+#include "framework/CRect.h"
 
 class QCursor;
 class QWidget;

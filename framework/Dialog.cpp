@@ -1,6 +1,6 @@
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
-#include "DialogHost.h"
+#include "framework/DialogHost.h"
 
 #include <QFontMetrics>
 

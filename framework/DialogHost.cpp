@@ -1,7 +1,7 @@
-#include "DialogHost.h"
+#include "framework/DialogHost.h"
 
-#include "QtDialogHost.h"
-#include "WinApp.h"
+#include "framework/QtDialogHost.h"
+#include "framework/WinApp.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
-#include "DocTemplate.h"
+#include "framework/DocTemplate.h"
 
-#include "Document.h"
-#include "FrameWnd.h"
-#include "ResourceTable.h"
-#include "View.h"
-#include "WinApp.h"
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
+#include "framework/ResourceTable.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
 
 CDocTemplate::CDocTemplate(UINT resourceId, DocumentFactory newDocument, FrameFactory newFrame,
                            ViewFactory newView)

@@ -1,11 +1,11 @@
-#include "Document.h"
+#include "framework/Document.h"
 
-#include "AfxRes.h"
-#include "DialogHost.h"
-#include "FileDialog.h"
-#include "FrameWnd.h"
-#include "View.h"
-#include "WinApp.h"
+#include "framework/AfxRes.h"
+#include "framework/DialogHost.h"
+#include "framework/FileDialog.h"
+#include "framework/FrameWnd.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "FileDialog.h"
+#include "framework/FileDialog.h"
 
-#include "DialogHost.h"
+#include "framework/DialogHost.h"
 
 #include <QFileInfo>
 

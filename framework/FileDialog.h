@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AfxTypes.h"
+#include "framework/AfxTypes.h"
 
 class QWidget;
 struct FileDialogAnswer;

@@ -1,11 +1,11 @@
-#include "FrameWnd.h"
+#include "framework/FrameWnd.h"
 
-#include "AfxRes.h"
-#include "CmdUI.h"
-#include "Document.h"
-#include "ResourceTable.h"
-#include "ToolBar.h"
-#include "WinApp.h"
+#include "framework/AfxRes.h"
+#include "framework/CmdUI.h"
+#include "framework/Document.h"
+#include "framework/ResourceTable.h"
+#include "framework/ToolBar.h"
+#include "framework/WinApp.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "View.h"
+#include "framework/View.h"
 
 #include <QMainWindow>
 

@@ -1,4 +1,4 @@
-#include "PointerConfinement.h"
+#include "framework/PointerConfinement.h"
 
 #include <QGuiApplication>
 #include <QWidget>

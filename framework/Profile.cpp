@@ -1,6 +1,6 @@
-#include "Profile.h"
+#include "framework/Profile.h"
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 #include <limits>
 #include <optional>

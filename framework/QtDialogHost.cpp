@@ -1,6 +1,6 @@
-#include "QtDialogHost.h"
+#include "framework/QtDialogHost.h"
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

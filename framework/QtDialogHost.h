@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogHost.h"
+#include "framework/DialogHost.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "ResourceTable.h"
+#include "framework/ResourceTable.h"
 
 namespace {
 const CResourceTable* g_resources = nullptr;

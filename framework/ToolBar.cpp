@@ -1,10 +1,10 @@
-#include "ToolBar.h"
+#include "framework/ToolBar.h"
 
-#include "CmdUI.h"
-#include "FrameWnd.h"
-#include "ImageList.h"
-#include "ResourceTable.h"
-#include "Wnd.h"
+#include "framework/CmdUI.h"
+#include "framework/FrameWnd.h"
+#include "framework/ImageList.h"
+#include "framework/ResourceTable.h"
+#include "framework/Wnd.h"
 
 #include <QStyle>
 #include <QToolButton>

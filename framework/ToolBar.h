@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CRect.h"
-#include "CmdTarget.h"
+#include "framework/CRect.h"
+#include "framework/CmdTarget.h"
 
 #include <QPointer>
 #include <QToolBar>

@@ -1,8 +1,8 @@
-#include "View.h"
+#include "framework/View.h"
 
-#include "Cursor.h"
-#include "Document.h"
-#include "FrameWnd.h"
+#include "framework/Cursor.h"
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

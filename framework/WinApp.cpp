@@ -1,11 +1,11 @@
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
-#include "AfxRes.h"
-#include "CommandLine.h"
-#include "DocTemplate.h"
-#include "Document.h"
-#include "FrameWnd.h"
-#include "ResourceTable.h"
+#include "framework/AfxRes.h"
+#include "framework/CommandLine.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
+#include "framework/ResourceTable.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "Resources.h"
+#include "resources/Resources.h"
 
-#include "resource.h"
+#include "resources/resource.h"
 
 #include <QtGlobal>
 

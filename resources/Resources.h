@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResourceTable.h"
+#include "framework/ResourceTable.h"
 
 // The program's menu, accelerators, toolbar layout, strings and images.
 class CVeilcutResources : public CResourceTable {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Resource and command ids of the program, with the framework's standard ones.
-#include "AfxRes.h"
+#include "framework/AfxRes.h"
 
 #define IDD_ABOUTBOX 100
 #define IDR_MAINFRAME 128

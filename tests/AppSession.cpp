@@ -1,7 +1,7 @@
-#include "AppSession.h"
+#include "tests/AppSession.h"
 
-#include "DocTemplate.h"
-#include "Profile.h"
+#include "framework/DocTemplate.h"
+#include "framework/Profile.h"
 #include "app/MaskSettings.h"
 #include "app/MainFrm.h"
 #include "app/VeilcutApp.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FakeDialogHost.h"
+#include "tests/FakeDialogHost.h"
 
 #include <QSettings>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "BmpBuilder.h"
+#include "tests/BmpBuilder.h"
 
 #include <QDataStream>
 #include <QIODevice>

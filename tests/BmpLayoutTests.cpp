@@ -1,7 +1,7 @@
 #include "document/PictureLoader.h"
 
-#include "BmpBuilder.h"
-#include "TestPictures.h"
+#include "tests/BmpBuilder.h"
+#include "tests/TestPictures.h"
 
 #include <QtEndian>
 #include <gtest/gtest.h>

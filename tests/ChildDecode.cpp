@@ -1,4 +1,4 @@
-#include "ChildDecode.h"
+#include "tests/ChildDecode.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TestPictures.h"
+#include "tests/TestPictures.h"
 
 #include <QByteArray>
 

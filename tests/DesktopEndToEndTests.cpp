@@ -1,6 +1,6 @@
-#include "CRect.h"
-#include "JpegInspection.h"
-#include "TestPictures.h"
+#include "framework/CRect.h"
+#include "tests/JpegInspection.h"
+#include "tests/TestPictures.h"
 
 #include <QDir>
 #include <QElapsedTimer>

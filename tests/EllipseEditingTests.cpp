@@ -1,5 +1,5 @@
-#include "AppSession.h"
-#include "Cursor.h"
+#include "tests/AppSession.h"
+#include "framework/Cursor.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 #include "editing/EllipseHitTest.h"

@@ -1,9 +1,9 @@
 // Saves that fail at the disk, the folder or the target: every one shows the
 // save message and loses nothing. The failures go through the program's own
 // file calls, replaced here, unless the machine can produce them for real.
-#include "AppSession.h"
-#include "JpegInspection.h"
-#include "TestPictures.h"
+#include "tests/AppSession.h"
+#include "tests/JpegInspection.h"
+#include "tests/TestPictures.h"
 
 #include "document/FileCalls.h"
 #include "document/VeilcutDoc.h"

@@ -1,6 +1,6 @@
-#include "FakeDialogHost.h"
+#include "tests/FakeDialogHost.h"
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 #include <QCursor>
 #include <QGuiApplication>

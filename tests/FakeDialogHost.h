@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DialogHost.h"
-#include "QtPrinting.h"
+#include "framework/DialogHost.h"
+#include "tests/QtPrinting.h"
 
 #include <QStringList>
 

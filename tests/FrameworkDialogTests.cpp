@@ -1,7 +1,7 @@
-#include "FakeDialogHost.h"
-#include "FileDialog.h"
-#include "TestPictures.h"
-#include "WinApp.h"
+#include "tests/FakeDialogHost.h"
+#include "framework/FileDialog.h"
+#include "tests/TestPictures.h"
+#include "framework/WinApp.h"
 
 #include <QCursor>
 #include <QFile>

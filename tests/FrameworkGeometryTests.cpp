@@ -1,4 +1,4 @@
-#include "CRect.h"
+#include "framework/CRect.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Profile.h"
+#include "framework/Profile.h"
 #include "app/VeilcutApp.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "AfxRes.h"
-#include "CmdUI.h"
-#include "DocTemplate.h"
-#include "Document.h"
-#include "FakeDialogHost.h"
-#include "FrameWnd.h"
-#include "View.h"
+#include "framework/AfxRes.h"
+#include "framework/CmdUI.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "tests/FakeDialogHost.h"
+#include "framework/FrameWnd.h"
+#include "framework/View.h"
 #include "app/VeilcutApp.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CRect.h"
+#include "framework/CRect.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
-#include "JpegInspection.h"
+#include "tests/JpegInspection.h"
 
-#include "TestPictures.h"
+#include "tests/TestPictures.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

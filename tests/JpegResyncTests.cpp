@@ -1,8 +1,8 @@
 #include "document/PictureLoader.h"
 
-#include "ChildDecode.h"
-#include "PictureMutants.h"
-#include "TestPictures.h"
+#include "tests/ChildDecode.h"
+#include "tests/PictureMutants.h"
+#include "tests/TestPictures.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
-#include "AppSession.h"
-#include "GeometryPrinting.h"
-#include "TestPictures.h"
+#include "tests/AppSession.h"
+#include "tests/GeometryPrinting.h"
+#include "tests/TestPictures.h"
 
 #include "display/FitLayout.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 
 #include <QSize>
-#include "QtPrinting.h"
+#include "tests/QtPrinting.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "document/PictureLoader.h"
 
-#include "BmpBuilder.h"
-#include "ChildDecode.h"
-#include "PictureMutants.h"
-#include "TestPictures.h"
+#include "tests/BmpBuilder.h"
+#include "tests/ChildDecode.h"
+#include "tests/PictureMutants.h"
+#include "tests/TestPictures.h"
 
 #include <QFile>
 #include <QtEndian>

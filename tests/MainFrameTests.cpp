@@ -1,4 +1,4 @@
-#include "AppSession.h"
+#include "tests/AppSession.h"
 
 #include "app/MainFrm.h"
 #include "app/MaskSettings.h"

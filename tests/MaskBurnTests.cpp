@@ -1,6 +1,6 @@
 #include "document/MaskBurn.h"
 
-#include "TestPictures.h"
+#include "tests/TestPictures.h"
 
 #include <gtest/gtest.h>
 

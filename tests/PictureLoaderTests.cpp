@@ -1,7 +1,7 @@
 #include "document/PictureLoader.h"
 
-#include "JpegInspection.h"
-#include "TestPictures.h"
+#include "tests/JpegInspection.h"
+#include "tests/TestPictures.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "PictureMutants.h"
+#include "tests/PictureMutants.h"
 
-#include "BmpBuilder.h"
+#include "tests/BmpBuilder.h"
 
 #include <QtEndian>
 

@@ -2,8 +2,8 @@
 
 #include "document/FileCalls.h"
 
-#include "JpegInspection.h"
-#include "TestPictures.h"
+#include "tests/JpegInspection.h"
+#include "tests/TestPictures.h"
 
 #include <QDir>
 #include <QFile>

@@ -21,4 +21,4 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
     *os << '}';
 }
 
-#include "GeometryPrinting.h"
+#include "tests/GeometryPrinting.h"

@@ -1,7 +1,7 @@
 #include "display/DisplayImage.h"
 #include "display/Resampling.h"
 
-#include "TestPictures.h"
+#include "tests/TestPictures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "AppSession.h"
-#include "GeometryPrinting.h"
-#include "PixelByPixelTurn.h"
-#include "TestPictures.h"
+#include "tests/AppSession.h"
+#include "tests/GeometryPrinting.h"
+#include "tests/PixelByPixelTurn.h"
+#include "tests/TestPictures.h"
 
 #include "display/VeilcutView.h"
 #include "document/PictureRotation.h"

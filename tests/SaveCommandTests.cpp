@@ -1,6 +1,6 @@
-#include "AppSession.h"
-#include "JpegInspection.h"
-#include "TestPictures.h"
+#include "tests/AppSession.h"
+#include "tests/JpegInspection.h"
+#include "tests/TestPictures.h"
 
 #include "app/MainFrm.h"
 #include "display/VeilcutView.h"

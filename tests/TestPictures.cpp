@@ -1,4 +1,4 @@
-#include "TestPictures.h"
+#include "tests/TestPictures.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "AppSession.h"
-#include "TestPictures.h"
+#include "tests/AppSession.h"
+#include "tests/TestPictures.h"
 
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"

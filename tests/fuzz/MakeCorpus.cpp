@@ -1,8 +1,8 @@
 // Writes the fuzzing seed corpus into the folder given: small JPEGs (baseline,
 // progressive, gray, CMYK) with and without EXIF, XMP, IPTC, ICC and comment
 // segments, and BMPs of every depth and info header size.
-#include "BmpBuilder.h"
-#include "PictureMutants.h"
+#include "tests/BmpBuilder.h"
+#include "tests/PictureMutants.h"
 
 #include <QByteArray>
 #include <QDir>
