@@ -126,12 +126,20 @@ protected:
         return screen;
     }
 
-    // Where the layout shows a w by h picture in the client area of a view
-    // at `view` that reaches the screen's bottom-right corner, in screen
-    // coordinates: fitted, centred, rounded half up.
-    static CRect DisplayOnScreen(CPoint view, unsigned w, unsigned h)
+    // Where the pointer is, on the screen.
+    CPoint Pointer()
     {
-        const double W = kScreenWidth - view.x, H = kScreenHeight - view.y;
+        const QString shell = Xdo({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+        return CPoint(shell.section(QLatin1String("X="), 1).section(QLatin1Char('\n'), 0, 0).toInt(),
+                      shell.section(QLatin1String("Y="), 1).section(QLatin1Char('\n'), 0, 0).toInt());
+    }
+
+    // Where the layout shows a w by h picture in the client area of a view
+    // at `view` that reaches `end` (by default the screen's bottom-right
+    // corner), in screen coordinates: fitted, centred, rounded half up.
+    static CRect DisplayOnScreen(CPoint view, unsigned w, unsigned h, CPoint end = {kScreenWidth, kScreenHeight})
+    {
+        const double W = end.x - view.x, H = end.y - view.y;
         const double scale = std::min(W / w, H / h);
         const double ox = std::abs(W - w * scale) / 2, oy = std::abs(H - h * scale) / 2;
         return CRect(view.x + int(ox + 0.5), view.y + int(oy + 0.5), view.x + int(w * scale + ox + 0.5),
@@ -177,9 +185,8 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     ASSERT_FALSE(FocusWindow(QStringLiteral("^Untitled - Veilcut$")).isEmpty());
     Screenshot(QStringLiteral("started"));
     // The pointer starts 8 right of and 15 above the view's corner.
-    const QString pointer = Xdo({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
-    const CPoint view(pointer.section(QLatin1String("X="), 1).section(QLatin1Char('\n'), 0, 0).toInt() - 8,
-                      pointer.section(QLatin1String("Y="), 1).section(QLatin1Char('\n'), 0, 0).toInt() + 15);
+    const CPoint pointer = Pointer();
+    const CPoint view(pointer.x - 8, pointer.y + 15);
 
     Keys(QStringLiteral("ctrl+o"));
     AnswerFileDialog(QStringLiteral("^Open"), source);
@@ -252,6 +259,66 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     EXPECT_EQ(settings.value(QStringLiteral("Color")).toInt(), 0x00FF00);
     EXPECT_EQ(settings.value(QStringLiteral("PictOpenPaNm")).toString(), folder + QLatin1Char('/'));
     EXPECT_EQ(settings.value(QStringLiteral("PictSavePaNm")).toString(), folder + QLatin1Char('/'));
+}
+
+// A picture from the command line, shown at the window's size; a smaller
+// window lays it out again with the ellipse over the same part of the
+// picture, and after the window moves a drag holds the pointer where the
+// picture now is.
+TEST_F(RealWindow, CommandLinePictureFollowsResizeAndMove)
+{
+    const BitmapPtr original = MakePicture(kPictureWidth, kPictureHeight, PictureColour);
+    const QString source = folder + QStringLiteral("/face.bmp");
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, original.get(), QFile::encodeName(source).constData(), 0));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder);
+    program.start(QStringLiteral(VEILCUT_BINARY), {source});
+    const QString window = FocusWindow(QStringLiteral("^face.bmp - Veilcut$"));
+    ASSERT_FALSE(window.isEmpty());
+    const BitmapPtr started = Screenshot(QStringLiteral("command-line"));
+    const CPoint pointer = Pointer();
+    const CPoint view(pointer.x - 8, pointer.y + 15);
+    const CRect shown = DisplayOnScreen(view, kPictureWidth, kPictureHeight);
+    ASSERT_TRUE(ShowsPicture(started.get(), CPoint(shown.left + 2, shown.bottom - 2)));
+
+    // The ellipse's centre, 125 below the top centre on a first run, in
+    // picture pixels from the left and bottom, then where a layout at
+    // `display` shows that picture point.
+    const double scale = double(shown.Height()) / kPictureHeight;
+    const int originX = (shown.left - view.x + shown.right - view.x) / 2 + view.x;
+    const double px = (originX - shown.left) / scale, py = (shown.bottom - (shown.top + 125)) / scale;
+    auto centreIn = [&](const CRect& display) {
+        const double s = double(display.Height()) / kPictureHeight;
+        return CPoint(int(display.left + px * s + 0.5), int(display.bottom - py * s + 0.5));
+    };
+    auto isGray = [](FIBITMAP* screen, CPoint p) {
+        return PixelAt(screen, unsigned(p.x), FreeImage_GetHeight(screen) - 1 - unsigned(p.y)) == Bgr{153, 153, 153};
+    };
+    ASSERT_TRUE(isGray(started.get(), centreIn(shown)));
+
+    // The window keeps its place at the screen's corner and ends at 800 by 600.
+    Xdo({QStringLiteral("windowsize"), QStringLiteral("--sync"), window, QStringLiteral("800"), QStringLiteral("600")});
+    const BitmapPtr resized = Screenshot(QStringLiteral("resized"));
+    const CRect smaller = DisplayOnScreen(view, kPictureWidth, kPictureHeight, CPoint(800, 600));
+    EXPECT_TRUE(ShowsPicture(resized.get(), CPoint(smaller.left + 2, smaller.bottom - 2)));
+    EXPECT_FALSE(ShowsPicture(resized.get(), CPoint(smaller.right + 2, smaller.bottom - 2)));
+    EXPECT_TRUE(isGray(resized.get(), centreIn(smaller)));
+
+    // Moved by (200, 150): a drag towards the screen's right edge stops at the picture's.
+    const CPoint by(200, 150);
+    Xdo({QStringLiteral("windowmove"), QStringLiteral("--sync"), window, QString::number(by.x), QString::number(by.y)});
+    Screenshot(QStringLiteral("moved"));
+    const CPoint grab(centreIn(smaller).x + by.x, centreIn(smaller).y + by.y);
+    Xdo({QStringLiteral("mousemove"), QString::number(grab.x), QString::number(grab.y)});
+    Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int step = 1; step <= 4; ++step)
+        Xdo({QStringLiteral("mousemove"), QString::number(grab.x + (kScreenWidth - grab.x) * step / 4),
+             QString::number(grab.y)});
+    QThread::msleep(200);
+    const CPoint held = Pointer();
+    Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_EQ(held.x, smaller.right + by.x - 1);
+    EXPECT_EQ(held.y, grab.y);
 }
 
 } // namespace
