@@ -261,64 +261,42 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     EXPECT_EQ(settings.value(QStringLiteral("PictSavePaNm")).toString(), folder + QLatin1Char('/'));
 }
 
-// A picture from the command line, shown at the window's size; a smaller
-// window lays it out again with the ellipse over the same part of the
-// picture, and after the window moves a drag holds the pointer where the
-// picture now is.
+// A smaller window lays the picture from the command line out again with the
+// ellipse (on a first run 50 to 200 below the top centre) over the same
+// picture point; after the window moves, a drag is held where the picture is.
 TEST_F(RealWindow, CommandLinePictureFollowsResizeAndMove)
 {
-    const BitmapPtr original = MakePicture(kPictureWidth, kPictureHeight, PictureColour);
     const QString source = folder + QStringLiteral("/face.bmp");
-    ASSERT_TRUE(FreeImage_Save(FIF_BMP, original.get(), QFile::encodeName(source).constData(), 0));
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakePicture(kPictureWidth, kPictureHeight, PictureColour).get(),
+                               QFile::encodeName(source).constData(), 0));
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(folder);
     program.start(QStringLiteral(VEILCUT_BINARY), {source});
     const QString window = FocusWindow(QStringLiteral("^face.bmp - Veilcut$"));
     ASSERT_FALSE(window.isEmpty());
-    const BitmapPtr started = Screenshot(QStringLiteral("command-line"));
-    const CPoint pointer = Pointer();
-    const CPoint view(pointer.x - 8, pointer.y + 15);
+    const CPoint pointer = Pointer(), view(pointer.x - 8, pointer.y + 15);
     const CRect shown = DisplayOnScreen(view, kPictureWidth, kPictureHeight);
-    ASSERT_TRUE(ShowsPicture(started.get(), CPoint(shown.left + 2, shown.bottom - 2)));
+    const CRect smaller = DisplayOnScreen(view, kPictureWidth, kPictureHeight, CPoint(800, 600));
+    // The ellipse's centre in picture pixels from the left and bottom edges, shown anew.
+    const double px = ((shown.right - shown.left) / 2) * kPictureHeight / double(shown.Height());
+    const double py = (shown.Height() - 125) * kPictureHeight / double(shown.Height());
+    const double s = double(smaller.Height()) / kPictureHeight;
+    const CPoint centre(int(smaller.left + px * s + 0.5), int(smaller.bottom - py * s + 0.5));
 
-    // The ellipse's centre, 125 below the top centre on a first run, in
-    // picture pixels from the left and bottom, then where a layout at
-    // `display` shows that picture point.
-    const double scale = double(shown.Height()) / kPictureHeight;
-    const int originX = (shown.left - view.x + shown.right - view.x) / 2 + view.x;
-    const double px = (originX - shown.left) / scale, py = (shown.bottom - (shown.top + 125)) / scale;
-    auto centreIn = [&](const CRect& display) {
-        const double s = double(display.Height()) / kPictureHeight;
-        return CPoint(int(display.left + px * s + 0.5), int(display.bottom - py * s + 0.5));
-    };
-    auto isGray = [](FIBITMAP* screen, CPoint p) {
-        return PixelAt(screen, unsigned(p.x), FreeImage_GetHeight(screen) - 1 - unsigned(p.y)) == Bgr{153, 153, 153};
-    };
-    ASSERT_TRUE(isGray(started.get(), centreIn(shown)));
-
-    // The window keeps its place at the screen's corner and ends at 800 by 600.
     Xdo({QStringLiteral("windowsize"), QStringLiteral("--sync"), window, QStringLiteral("800"), QStringLiteral("600")});
     const BitmapPtr resized = Screenshot(QStringLiteral("resized"));
-    const CRect smaller = DisplayOnScreen(view, kPictureWidth, kPictureHeight, CPoint(800, 600));
     EXPECT_TRUE(ShowsPicture(resized.get(), CPoint(smaller.left + 2, smaller.bottom - 2)));
     EXPECT_FALSE(ShowsPicture(resized.get(), CPoint(smaller.right + 2, smaller.bottom - 2)));
-    EXPECT_TRUE(isGray(resized.get(), centreIn(smaller)));
+    EXPECT_EQ(PixelAt(resized.get(), unsigned(centre.x), kScreenHeight - 1 - unsigned(centre.y)), (Bgr{153, 153, 153}));
 
-    // Moved by (200, 150): a drag towards the screen's right edge stops at the picture's.
-    const CPoint by(200, 150);
-    Xdo({QStringLiteral("windowmove"), QStringLiteral("--sync"), window, QString::number(by.x), QString::number(by.y)});
-    Screenshot(QStringLiteral("moved"));
-    const CPoint grab(centreIn(smaller).x + by.x, centreIn(smaller).y + by.y);
-    Xdo({QStringLiteral("mousemove"), QString::number(grab.x), QString::number(grab.y)});
-    Xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-    for (int step = 1; step <= 4; ++step)
-        Xdo({QStringLiteral("mousemove"), QString::number(grab.x + (kScreenWidth - grab.x) * step / 4),
-             QString::number(grab.y)});
-    QThread::msleep(200);
+    Xdo({QStringLiteral("windowmove"), QStringLiteral("--sync"), window, QStringLiteral("200"), QStringLiteral("150")});
+    const CPoint grab(centre.x + 200, centre.y + 150);
+    for (const QString& step : {QStringLiteral("mousemove %1 %2").arg(grab.x).arg(grab.y), QStringLiteral("mousedown 1"),
+                                QStringLiteral("mousemove %1 %2").arg(kScreenWidth - 1).arg(grab.y)})
+        Xdo(step.split(QLatin1Char(' ')));
     const CPoint held = Pointer();
     Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-    EXPECT_EQ(held.x, smaller.right + by.x - 1);
-    EXPECT_EQ(held.y, grab.y);
+    EXPECT_EQ(held, CPoint(smaller.right + 200 - 1, grab.y));
 }
 
 } // namespace

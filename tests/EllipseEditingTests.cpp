@@ -190,9 +190,7 @@ TEST_F(EllipseDrag, PressConfinesToWhereThePictureIsNow)
                           CPoint(view()->mapToGlobal(QPoint(r.right, r.bottom))));
         ASSERT_NE(shown, atLayout) << "the window did not move";
         Press(150, 175);
-        ASSERT_NE(GetClipCursor(), nullptr);
-        EXPECT_EQ(*GetClipCursor(), shown);
-        EXPECT_EQ(view()->m_clipRect, shown);
+        EXPECT_EQ(GetClipCursor() ? *GetClipCursor() : CRect(), shown);
         Release(150, 175);
     }
 }
