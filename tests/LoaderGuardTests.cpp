@@ -42,14 +42,29 @@ Loaded LoadBytes(FREE_IMAGE_FORMAT format, const QByteArray& bytes, int flags)
     return loaded;
 }
 
+// A file may claim 4096 pixels for each of its bytes, and 2048 x 2048 whatever its size.
+constexpr qsizetype kAtTheBound = -1;
+constexpr qsizetype kAsForged = 0;
+
 struct ForgeryCase {
     std::string name;
     uchar frameMarker;
     unsigned width, height;
     std::vector<uchar> sampling;
     unsigned componentsInFirstScan;
-    bool refused;   // held bytes worked out in the name
+    bool refused;   // held bytes or pixels per byte worked out in the name
+    qsizetype fileBytes = kAtTheBound;   // scan data padded to this size
 };
+
+QByteArray PaddedForgery(const ForgeryCase& c)
+{
+    QByteArray forged = ForgedJpegHeaders(c.frameMarker, c.width, c.height, c.sampling, c.componentsInFirstScan);
+    const qsizetype size =
+        c.fileBytes == kAtTheBound ? qsizetype((std::uint64_t(c.width) * c.height + 4095) / 4096) : c.fileBytes;
+    if (size > forged.size())
+        forged.insert(forged.size() - 2, QByteArray(size - forged.size(), '\0'));
+    return forged;
+}
 
 // Peak bytes: 8-bit gray rows plus their 24-bit copy; 24-bit rows; and, when
 // every coefficient is held, 128 bytes per 8x8 block of each component.
@@ -74,14 +89,22 @@ const std::vector<ForgeryCase> kForgeries = {
     {"progressive CMYK 12000 x 12000: 432,000,000 + 4 x 288,000,000", 0xC2, 12000, 12000,
      {0x11, 0x11, 0x11, 0x11}, 1, true},
     {"CMYK 18000 x 18000 in one scan: 972,000,000", 0xC0, 18000, 18000, {0x11, 0x11, 0x11, 0x11}, 4, false},
+    // Pixels for every byte of the file.
+    {"543 bytes claiming 18900 x 16383: 570,237", 0xC0, 18900, 16383, {0x22, 0x11, 0x11}, 3, true, 543},
+    {"colour 8000 x 8000 in 15,625 bytes: 4096", 0xC0, 8000, 8000, {0x22, 0x11, 0x11}, 3, false, 15625},
+    {"colour 8000 x 8000 in 15,624 bytes: 4096.3", 0xC0, 8000, 8000, {0x22, 0x11, 0x11}, 3, true, 15624},
+    {"gray 2048 x 2048 as forged: at the floor", 0xC0, 2048, 2048, {0x11}, 1, false, kAsForged},
+    {"gray 2049 x 2048 as forged: past the floor", 0xC0, 2049, 2048, {0x11}, 1, true, kAsForged},
 };
 
 TEST(JpegSizeGuard, ForgedFrameHeadersAreRefusedBeforeDecoding)
 {
     for (const ForgeryCase& c : kForgeries) {
         SCOPED_TRACE(c.name);
-        const QByteArray forged = ForgedJpegHeaders(c.frameMarker, c.width, c.height, c.sampling, c.componentsInFirstScan);
-        ASSERT_LT(forged.size(), 64);
+        const QByteArray forged = PaddedForgery(c);
+        if (c.fileBytes > kAsForged) {
+            ASSERT_EQ(forged.size(), c.fileBytes);
+        }
         FreeImageMessageCounter messages;
         const Loaded loaded = LoadBytes(FIF_JPEG, forged, JPEG_ACCURATE);
         EXPECT_FALSE(loaded.dib);
