@@ -5,19 +5,24 @@
 #include "tests/JpegInspection.h"
 #include "tests/TestPictures.h"
 
+#include "display/VeilcutView.h"
 #include "document/FileCalls.h"
+#include "document/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <ostream>
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,15 +54,22 @@ enum class Fault {
     FolderGone,        // removed between the dialog and the save
     TargetLocked,      // the old file cannot be replaced
     TargetIsFolder,
+    SizeLimit,         // a file-size limit (ulimit -f) at `share` of the file
+    WrongFile,         // the file read back is not what the encoder meant: `forge` made it
 };
+
+// Turns the bytes the encoder wrote into the wrong file the disk holds; the
+// point is a pixel in the middle of the burnt ellipse.
+using Forgery = std::function<QByteArray(const QByteArray& written, QPoint burnt)>;
 
 struct FailedWriteCase {
     std::string name;
     Fault fault;
     const char* suffix;       // ".bmp" or ".jpg"
-    double share = 0;         // DiskFull only
+    double share = 0;         // DiskFull and SizeLimit only
     long extra = 0;           // DiskFull only
     bool overOriginal = false;   // the target is the file the picture came from
+    Forgery forge = nullptr;     // WrongFile only
 };
 
 // Names the case in test listings instead of dumping its bytes.
@@ -65,9 +77,55 @@ void PrintTo(const FailedWriteCase& c, std::ostream* out) { *out << c.name; }
 
 bool InSubfolder(Fault fault) { return fault == Fault::FolderVanishes || fault == Fault::FolderGone; }
 
+QByteArray WithSegmentAfterStart(const QByteArray& jpeg, char marker, const QByteArray& payload)
+{
+    const qsizetype length = payload.size() + 2;
+    return jpeg.left(2) + '\xFF' + marker + char(length >> 8) + char(length & 0xFF) + payload + jpeg.mid(2);
+}
+
+// The face shows through a 32 x 32 square in the middle of the ellipse.
+QByteArray JpegShowingFace(const QByteArray& written, QPoint burnt)
+{
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(written.data())), DWORD(written.size()));
+    const BitmapPtr picture(FreeImage_LoadFromMemory(FIF_JPEG, memory, JPEG_ACCURATE));
+    FreeImage_CloseMemory(memory);
+    const BitmapPtr face = MakeNoisePicture(32, 32, 9);
+    FreeImage_Paste(picture.get(), face.get(), burnt.x() - 16, int(FreeImage_GetHeight(picture.get())) - burnt.y() - 16, 256);
+    return EncodePicture(FIF_JPEG, picture.get(), JPEG_QUALITYSUPERB);
+}
+
+// One byte of the pixel in the middle of the ellipse is one off the gray.
+QByteArray BmpWithBurntPixelChanged(const QByteArray& written, QPoint burnt)
+{
+    QByteArray changed = written;
+    const qsizetype width = qFromLittleEndian<qint32>(written.constData() + 18);
+    changed[54 + burnt.y() * ((width * 3 + 3) / 4 * 4) + burnt.x() * 3] = char(kMaskGray - 1);
+    return changed;
+}
+
+QByteArray CutToHalf(const QByteArray& written, QPoint) { return written.left(written.size() / 2); }
+
+std::vector<FailedWriteCase> WrongFileCases()
+{
+    const auto wrong = [](std::string name, const char* suffix, Forgery forge) {
+        return FailedWriteCase{std::move(name), Fault::WrongFile, suffix, 0, 0, false, std::move(forge)};
+    };
+    return {
+        wrong("JpegWithComment", ".jpg", [](const QByteArray& w, QPoint) { return WithSegmentAfterStart(w, '\xFE', "GPS 48.85N"); }),
+        wrong("JpegWithExif", ".jpg", [](const QByteArray& w, QPoint) { return WithSegmentAfterStart(w, '\xE1', CameraExifBlock()); }),
+        wrong("JpegWithBytesAfterTheEnd", ".jpg", [](const QByteArray& w, QPoint) { return w + "trailer"; }),
+        wrong("JpegWithoutItsEnd", ".jpg", [](const QByteArray& w, QPoint) { return w.left(w.size() - 2); }),
+        wrong("JpegCutToHalf", ".jpg", CutToHalf),
+        wrong("JpegShowingTheFace", ".jpg", JpegShowingFace),
+        wrong("BmpWithBytesAfterThePixels", ".bmp", [](const QByteArray& w, QPoint) { return w + "trailer"; }),
+        wrong("BmpCutToHalf", ".bmp", CutToHalf),
+        wrong("BmpWithABurntPixelChanged", ".bmp", BmpWithBurntPixelChanged),
+    };
+}
+
 std::vector<FailedWriteCase> FailedWriteCases()
 {
-    std::vector<FailedWriteCase> cases;
+    std::vector<FailedWriteCase> cases = WrongFileCases();
     for (const char* suffix : {".bmp", ".jpg"}) {
         const std::string kind = suffix == std::string(".bmp") ? "Bmp" : "Jpeg";
         cases.push_back({kind + "NoRoomAtAll", Fault::DiskFull, suffix, 0, 0});
@@ -85,6 +143,7 @@ std::vector<FailedWriteCase> FailedWriteCases()
         cases.push_back({kind + "TargetLocked", Fault::TargetLocked, suffix});
         cases.push_back({kind + "TargetLockedOverTheOriginal", Fault::TargetLocked, suffix, 0, 0, true});
         cases.push_back({kind + "TargetIsFolder", Fault::TargetIsFolder, suffix});
+        cases.push_back({kind + "SizeLimitAtHalf", Fault::SizeLimit, suffix, 0.5});
     }
     return cases;
 }
@@ -112,13 +171,24 @@ int Fail(int error)
 // the save down. `struck` tells that the failure really happened.
 class FaultyCalls : public FileCalls {
 public:
-    FaultyCalls(const FailedWriteCase& c, long fullSize, QString subfolder, bool permissionsHold)
+    FaultyCalls(const FailedWriteCase& c, long fullSize, QString subfolder, bool permissionsHold, QPoint burnt)
         : c_(c), room_(std::max(0L, long(c.share * double(fullSize)) + c.extra)),
-          subfolder_(std::move(subfolder)), permissionsHold_(permissionsHold)
+          subfolder_(std::move(subfolder)), permissionsHold_(permissionsHold), burnt_(burnt)
     {
         SetFileCalls(this);
+        getrlimit(RLIMIT_FSIZE, &savedLimit_);
+        if (c_.fault == Fault::SizeLimit) {
+            // The program itself must keep the kernel's signal from killing it.
+            rlimit limit = savedLimit_;
+            limit.rlim_cur = rlim_t(room_);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
     }
-    ~FaultyCalls() override { SetFileCalls(nullptr); }
+    ~FaultyCalls() override
+    {
+        setrlimit(RLIMIT_FSIZE, &savedLimit_);
+        SetFileCalls(nullptr);
+    }
 
     int Open(const char* path, int flags, mode_t mode) override
     {
@@ -135,6 +205,15 @@ public:
             Strike(QDir(subfolder_).removeRecursively());
             return done;
         }
+        if (c_.fault == Fault::WrongFile) {
+            written_.append(static_cast<const char*>(data), qsizetype(size));
+            return ssize_t(size);
+        }
+        if (c_.fault == Fault::SizeLimit) {
+            const ssize_t done = FileCalls::Write(fd, data, size);
+            Strike(done < 0 && errno == EFBIG);
+            return done;
+        }
         if (c_.fault != Fault::DiskFull)
             return FileCalls::Write(fd, data, size);
         if (used_ >= room_) {
@@ -147,6 +226,12 @@ public:
     }
     int Sync(int fd) override
     {
+        if (c_.fault == Fault::WrongFile) {
+            const QByteArray forged = c_.forge(written_, burnt_);
+            Strike(forged != written_);
+            for (qsizetype done = 0; done < forged.size();)
+                done += std::max<ssize_t>(1, FileCalls::Write(fd, forged.constData() + done, size_t(forged.size() - done)));
+        }
         Strike(c_.fault == Fault::SyncFails);
         return c_.fault == Fault::SyncFails ? Fail(ENOSPC) : FileCalls::Sync(fd);
     }
@@ -176,6 +261,9 @@ private:
     long used_ = 0;
     QString subfolder_;
     bool permissionsHold_;
+    QPoint burnt_;
+    QByteArray written_;
+    rlimit savedLimit_{};
 };
 
 class FailedWriteTest : public ::testing::TestWithParam<FailedWriteCase> {
@@ -225,6 +313,14 @@ protected:
         return target;
     }
 
+    // The middle of the ellipse the save burns, in picture pixels from the bottom-left.
+    QPoint BurntPoint()
+    {
+        const PictureEllipse e = MapEllipseToPicture(session.view()->m_ellipse, session.view()->m_displayRect,
+                                                     session.doc()->m_scale);
+        return QPoint((e.x0 + e.x1) / 2, (e.y0 + e.y1) / 2);
+    }
+
     // Root writes into a read-only folder anyway; then the refusal comes through the file calls.
     bool MakeFolderReadOnly()
     {
@@ -255,7 +351,7 @@ TEST_P(FailedWriteTest, ShowsTheMessageAndLosesNothing)
     bool saved = true;
     bool struck = false;
     {
-        FaultyCalls calls(c, fullSize, folder + QStringLiteral("/sub"), permissionsHold);
+        FaultyCalls calls(c, fullSize, folder + QStringLiteral("/sub"), permissionsHold, BurntPoint());
         [[maybe_unused]] const LibraryLeaksIgnored leaksOfTheEncoder;
         saved = session.doc()->OnSaveDocument(target);
         struck = calls.struck;
