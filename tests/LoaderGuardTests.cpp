@@ -42,8 +42,9 @@ Loaded LoadBytes(FREE_IMAGE_FORMAT format, const QByteArray& bytes, int flags)
     return loaded;
 }
 
-// A file may claim 4096 pixels for each of its bytes, and 2048 x 2048 whatever its size.
-constexpr qsizetype kAtTheBound = -1;
+// A file may claim 4096 pixels for each of its bytes, and 2048 x 2048 whatever
+// its size; a mebibyte lets 65535 x 65535 through to the memory guard.
+constexpr qsizetype kMebibyte = 1 << 20;
 constexpr qsizetype kAsForged = 0;
 
 struct ForgeryCase {
@@ -53,16 +54,14 @@ struct ForgeryCase {
     std::vector<uchar> sampling;
     unsigned componentsInFirstScan;
     bool refused;   // held bytes or pixels per byte worked out in the name
-    qsizetype fileBytes = kAtTheBound;   // scan data padded to this size
+    qsizetype fileBytes = kMebibyte;   // scan data padded to this size
 };
 
 QByteArray PaddedForgery(const ForgeryCase& c)
 {
     QByteArray forged = ForgedJpegHeaders(c.frameMarker, c.width, c.height, c.sampling, c.componentsInFirstScan);
-    const qsizetype size =
-        c.fileBytes == kAtTheBound ? qsizetype((std::uint64_t(c.width) * c.height + 4095) / 4096) : c.fileBytes;
-    if (size > forged.size())
-        forged.insert(forged.size() - 2, QByteArray(size - forged.size(), '\0'));
+    if (c.fileBytes > forged.size())
+        forged.insert(forged.size() - 2, QByteArray(c.fileBytes - forged.size(), '\0'));
     return forged;
 }
 
