@@ -106,10 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Centre (8, 1): rows 0..4 span x 3.60..13.40, 3.5..13.5, 3.60..13.40, 3.92..13.08, 4.5..12.5.
         BurnCase{"OverBottomRightCorner", 10, 8, {3, -4, 13, 6},
                  {{0, 4, 9}, {1, 4, 9}, {2, 4, 9}, {3, 4, 9}, {4, 5, 9}}},
-        // Centre (3, 2), semi-axes 5: rows 0..5 span x -1.08..8.08, -1.40..8.40, -1.5..8.5, -1.40..8.40,
-        // -1.08..8.08, -0.5..7.5.
-        BurnCase{"OverLeftAndBottomEdges", 12, 9, {-2, -3, 8, 7},
-                 {{0, 0, 6}, {1, 0, 6}, {2, 0, 6}, {3, 0, 6}, {4, 0, 6}, {5, 1, 5}}},
         BurnCase{"InvertedColumns", 40, 40, {20, 10, 10, 20}, {}},
         BurnCase{"InvertedRows", 40, 40, {10, 20, 20, 10}, {}},
         BurnCase{"Flat", 40, 40, {10, 10, 20, 11}, {}}),
