@@ -101,9 +101,6 @@ TEST(JpegSizeGuard, ForgedFrameHeadersAreRefusedBeforeDecoding)
     for (const ForgeryCase& c : kForgeries) {
         SCOPED_TRACE(c.name);
         const QByteArray forged = PaddedForgery(c);
-        if (c.fileBytes > kAsForged) {
-            ASSERT_EQ(forged.size(), c.fileBytes);
-        }
         FreeImageMessageCounter messages;
         const Loaded loaded = LoadBytes(FIF_JPEG, forged, JPEG_ACCURATE);
         EXPECT_FALSE(loaded.dib);
