@@ -1,0 +1,34 @@
+#pragma once
+
+#include <FreeImage.h>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// A face as the detector boxes it, in picture pixels with rows counted from
+// the top; the box is tighter than the whole face.
+struct FaceBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    constexpr bool operator==(const FaceBox&) const = default;
+};
+
+// The faces of one search, or why none could be searched for.
+struct FaceSearch {
+    std::vector<FaceBox> faces;
+    QString failure;
+};
+
+// Finds the faces in a 24-bit picture.
+class CFaceDetector {
+public:
+    virtual ~CFaceDetector() = default;
+    virtual FaceSearch Find(FIBITMAP* picture) = 0;
+};
+
+// The detector the program uses.
+std::unique_ptr<CFaceDetector> MakeFaceDetector();
