@@ -10,15 +10,12 @@
 #include <exception>
 
 namespace {
-// Pixels of the reduced copy that is searched: as many as keep F within half
-// a second for a 24 MP picture on our 2-core test machine (bench_faces). The
-// detector finds faces of about 80 pixels and more in it.
-constexpr double kSearchPixels = 3.0e6;
-
 // dlib's frontal face detector: gradient histograms and a linear classifier
 // built into the library, so there is no model file to lose.
 class CHogFaceDetector : public CFaceDetector {
 public:
+    explicit CHogFaceDetector(double searchPixels) : m_searchPixels(searchPixels) {}
+
     FaceSearch Find(FIBITMAP* picture) override
     {
         try {
@@ -32,14 +29,14 @@ private:
     FaceSearch Search(FIBITMAP* picture)
     {
         const unsigned width = FreeImage_GetWidth(picture), height = FreeImage_GetHeight(picture);
-        const double factor = std::min(1.0, std::sqrt(kSearchPixels / (double(width) * height)));
+        const double factor = std::min(1.0, std::sqrt(m_searchPixels / (double(width) * height)));
         const unsigned searchWidth = std::max(1u, unsigned(width * factor));
         const unsigned searchHeight = std::max(1u, unsigned(height * factor));
         dlib::array2d<unsigned char> image(searchHeight, searchWidth);
         ReduceToGray(picture, searchWidth, searchHeight, &image[0][0], dlib::width_step(image));
         // A small picture is searched at twice its size so that its small faces are found too.
         double enlarged = 1.0;
-        if (4.0 * searchWidth * searchHeight <= kSearchPixels) {
+        if (4.0 * searchWidth * searchHeight <= m_searchPixels) {
             dlib::pyramid_up(image);
             enlarged = 2.0;
         }
@@ -52,11 +49,12 @@ private:
         return search;
     }
 
+    double m_searchPixels;
     dlib::frontal_face_detector m_detector = dlib::get_frontal_face_detector();
 };
 } // namespace
 
-std::unique_ptr<CFaceDetector> MakeFaceDetector()
+std::unique_ptr<CFaceDetector> MakeFaceDetector(double searchPixels)
 {
-    return std::make_unique<CHogFaceDetector>();
+    return std::make_unique<CHogFaceDetector>(searchPixels);
 }
