@@ -78,6 +78,8 @@ const FaceCase kCases[] = {
      2},
 };
 
+void PrintTo(const FaceCase& c, std::ostream* os) { *os << c.name; }
+
 class FaceFinding : public ::testing::TestWithParam<FaceCase> {};
 
 TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
