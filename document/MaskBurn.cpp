@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr BYTE kMaskGray = 153;
-
 // Truncates toward zero, saturating instead of overflowing on absurd values.
 int TruncateToInt(double value)
 {

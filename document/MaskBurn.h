@@ -4,6 +4,9 @@
 
 #include <FreeImage.h>
 
+// The gray burnt into the picture and shown over it, in all three channels.
+constexpr BYTE kMaskGray = 153;
+
 // The mask ellipse in picture pixels: x from the left, y (the scan line) from
 // the bottom. Not normalised: x1 < x0 or y1 < y0 describes nothing.
 struct PictureEllipse {
