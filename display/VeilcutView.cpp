@@ -2,6 +2,7 @@
 
 #include "app/MainFrm.h"
 #include "display/DisplayImage.h"
+#include "display/FitLayout.h"
 #include "display/Resampling.h"
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
@@ -50,7 +51,7 @@ void CVeilcutView::OnInitialUpdate()
         return;
     if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame()))
         frame->m_doc = doc;
-    m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
+    m_ellipse = DefaultEllipse(CPoint(0, 0));
     doc->LoadSettings();
     // The view has no place on the screen until the frame is shown.
     m_pointerPlacePending = true;
