@@ -80,7 +80,7 @@ void ClipCursor(const CRect* rect)
     static CPointerConfinement server;
     server.Release();
     g_clip.reset();
-    // An empty rectangle (no picture laid out) would pin the pointer to a point.
+    // An empty rectangle (nothing laid out yet) would pin the pointer to a point.
     if (!rect || rect->IsRectEmpty())
         return;
     g_clip = *rect;

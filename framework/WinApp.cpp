@@ -128,7 +128,8 @@ int AfxWinMain(CWinApp& app, int argc, char** argv)
     // Answered before Qt starts, so they work without a display.
     app.InitApplicationName();
     if (const std::optional<int> status =
-            AfxAnswerCommandLine(app.m_pszAppName, app.m_pszVersion, argc, argv, std::cout, std::cerr))
+            AfxAnswerCommandLine(app.m_pszAppName, app.m_pszVersion, app.m_commandLineTexts, argc, argv,
+                                 std::cout, std::cerr))
         return *status;
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

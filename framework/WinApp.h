@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/CmdTarget.h"
+#include "framework/CommandLine.h"
 
 #include <QStringList>
 
@@ -58,6 +59,7 @@ public:
     CString m_pszAppName;
     CString m_pszVersion;
     CString m_pszRegistryKey;
+    CommandLineTexts m_commandLineTexts;
 
 protected:
     DECLARE_MESSAGE_MAP()
