@@ -11,6 +11,11 @@
 
 CVeilcutApp theApp;
 
+CVeilcutApp& VeilcutApp()
+{
+    return theApp;
+}
+
 BEGIN_MESSAGE_MAP(CVeilcutApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, &CVeilcutApp::OnAppAbout)
     ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)

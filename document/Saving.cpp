@@ -2,7 +2,7 @@
 
 #include "framework/DialogHost.h"
 #include "framework/FileDialog.h"
-#include "app/VeilcutApp.h"
+#include "framework/WinApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
 #include "document/MaskBurn.h"
@@ -18,11 +18,10 @@ void CVeilcutDoc::OnFileSaveAs()
                        QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
     dialog.m_ofn.lpstrInitialDir = m_saveDir;
     if (dialog.DoModal() == IDOK) {
-        theApp.DoWaitCursor(1);
+        CWaitCursor wait;
         const CString path = dialog.GetPathName();
         OnSaveDocument(path);
         m_saveDir = FolderOf(path);
-        theApp.DoWaitCursor(-1);
     }
     m_view->Invalidate(FALSE);
 }

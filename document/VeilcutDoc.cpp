@@ -79,18 +79,17 @@ void CVeilcutDoc::OnFileOpen()
         m_view->Invalidate(FALSE);
         return;
     }
-    theApp.FileNew();
+    VeilcutApp().FileNew();
 
     CFileDialog dialog(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                        QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.jpeg)|*.jpeg|Pict Files (*.bmp)|*.bmp||"));
     dialog.m_ofn.lpstrInitialDir = m_openDir;
     if (dialog.DoModal() == IDOK) {
-        theApp.DoWaitCursor(1);
+        CWaitCursor wait;
         const CString path = dialog.GetPathName();
         m_fileName = dialog.GetFileName();
         OnOpenDocument(path);
         m_openDir = FolderOf(path);
-        theApp.DoWaitCursor(-1);
     } else {
         m_fileName = QStringLiteral("Nameless");
     }

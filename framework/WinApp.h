@@ -75,5 +75,17 @@ private:
 
 CWinApp* AfxGetApp();
 
+// Shows the application's wait cursor for as long as it lives.
+class CWaitCursor {
+public:
+    CWaitCursor() { m_app->DoWaitCursor(1); }
+    ~CWaitCursor() { m_app->DoWaitCursor(-1); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    CWinApp* m_app = AfxGetApp();
+};
+
 // Creates the Qt application, runs the application's InitInstance and the message loop.
 int AfxWinMain(CWinApp& app, int argc, char** argv);
