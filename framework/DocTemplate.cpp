@@ -21,7 +21,6 @@ CDocTemplate::~CDocTemplate()
 bool CDocTemplate::CreateObjects()
 {
     m_pOnlyDoc = m_newDocument();
-    m_pOnlyDoc->SetDocTemplate(this);
     m_pFrame = m_newFrame();
     CCreateContext context{m_newView, m_pOnlyDoc};
     if (!m_pFrame->LoadFrame(m_resourceId, &context)) {

@@ -25,8 +25,6 @@ public:
     // prompt or the open failed.
     virtual CDocument* OpenDocumentFile(const CString* path) = 0;
 
-    UINT GetResourceId() const { return m_resourceId; }
-
 protected:
     // Document, frame and view made and linked; the frame is not shown yet.
     bool CreateObjects();
@@ -54,6 +52,4 @@ public:
     }
 
     CDocument* OpenDocumentFile(const CString* path) override;
-    CDocument* GetOnlyDocument() const { return m_pOnlyDoc; }
-    CFrameWnd* GetFrame() const { return m_pFrame; }
 };

@@ -5,7 +5,6 @@
 #include <vector>
 
 class CView;
-class CDocTemplate;
 
 // What a document is given to read or write itself with.
 class CArchive {
@@ -44,8 +43,6 @@ public:
 
     void AddView(CView* view);
     CView* GetFirstView() const { return m_views.empty() ? nullptr : m_views.front(); }
-    CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
-    void SetDocTemplate(CDocTemplate* docTemplate) { m_pDocTemplate = docTemplate; }
 
     // The standard Save command (ID_FILE_SAVE).
     void OnFileSave();
@@ -64,5 +61,4 @@ private:
     CString m_strPathName;
     BOOL m_bModified = FALSE;
     std::vector<CView*> m_views;
-    CDocTemplate* m_pDocTemplate = nullptr;
 };
