@@ -7,16 +7,7 @@
 class CView;
 
 // What a document is given to read or write itself with.
-class CArchive {
-public:
-    enum Mode { load = 1, store = 0 };
-    explicit CArchive(Mode mode) : m_mode(mode) {}
-    BOOL IsStoring() const { return m_mode == store; }
-    BOOL IsLoading() const { return m_mode == load; }
-
-private:
-    Mode m_mode;
-};
+class CArchive {};
 
 // The data of the window: title, path name, modified flag, and the standard
 // Save command.
