@@ -11,15 +11,11 @@ class QPainter;
 // A drawing context is a painter on the view.
 using CDC = QPainter;
 
+// What a window is created with: its size, 0 for the platform's choice.
 struct CREATESTRUCT {
-    int x = 0;
-    int y = 0;
     int cx = 0;
     int cy = 0;
-    long style = 0;
-    QString lpszClass;
 };
-using LPCREATESTRUCT = CREATESTRUCT*;
 
 // Virtual-key codes the program looks at.
 constexpr UINT VK_LEFT = 0x25;
