@@ -33,7 +33,6 @@ public:
     virtual void DeleteContents() {}
 
     void AddView(CView* view);
-    CView* GetFirstView() const { return m_views.empty() ? nullptr : m_views.front(); }
 
     // The standard Save command (ID_FILE_SAVE).
     void OnFileSave();
