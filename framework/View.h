@@ -20,7 +20,8 @@ struct CREATESTRUCT {
 // Virtual-key codes the program looks at.
 constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_RIGHT = 0x27;
-// The platform's virtual-key code for a Qt key, 0 when it has none.
+// The platform's virtual-key code for a letter or the left or right arrow;
+// 0 for any other key, which gets Qt's default handling.
 UINT AfxVirtualKey(int qtKey);
 
 // The client window that shows a document. Window messages reach the message
