@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/BitmapPtr.h"
+
 #include <FreeImage.h>
 #include <QByteArray>
 #include <QString>
@@ -7,12 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-// Owns a FreeImage bitmap for the length of a test.
-struct BitmapDeleter {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using BitmapPtr = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 
 struct Bgr {
     BYTE blue, green, red;
