@@ -1,6 +1,7 @@
 // Times the display-copy rebuild for a large photo fitted to a typical window:
 // the scan-line route the program uses against a pixel-by-pixel loop.
 #include "display/Resampling.h"
+#include "document/BitmapPtr.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,18 +13,13 @@
 
 namespace {
 
-struct BitmapDeleter {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
 constexpr unsigned kPictureWidth = 6000, kPictureHeight = 4000;
 constexpr unsigned kDisplayHeight = 905;
 
 // Random bytes, written a scan line at a time; per-pixel calls would dominate start-up.
-Bitmap MakeNoise(unsigned width, unsigned height)
+BitmapPtr MakeNoise(unsigned width, unsigned height)
 {
-    Bitmap dib(FreeImage_Allocate(int(width), int(height), 24));
+    BitmapPtr dib(FreeImage_Allocate(int(width), int(height), 24));
     std::mt19937 random(1);
     std::uniform_int_distribution<int> byte(0, 255);
     for (unsigned y = 0; y < height; ++y) {
@@ -62,9 +58,9 @@ int main()
 {
     const double scale = double(kDisplayHeight) / kPictureHeight;
     const unsigned dw = unsigned(kPictureWidth * scale + 0.5), dh = kDisplayHeight;
-    const Bitmap picture = MakeNoise(kPictureWidth, kPictureHeight);
-    const Bitmap fast(FreeImage_Allocate(int(dw), int(dh), 24));
-    const Bitmap slow(FreeImage_Allocate(int(dw), int(dh), 24));
+    const BitmapPtr picture = MakeNoise(kPictureWidth, kPictureHeight);
+    const BitmapPtr fast(FreeImage_Allocate(int(dw), int(dh), 24));
+    const BitmapPtr slow(FreeImage_Allocate(int(dw), int(dh), 24));
 
     const double fastMs = BestMilliseconds(20, [&] {
         ResampleBilinear(picture.get(), kPictureWidth, kPictureHeight, scale, fast.get());

@@ -5,8 +5,8 @@
 void CVeilcutDoc::FitToView()
 {
     CVeilcutView& view = *m_view;
-    const unsigned w = m_picture ? FreeImage_GetWidth(m_picture) : 0;
-    const unsigned h = m_picture ? FreeImage_GetHeight(m_picture) : 0;
+    const unsigned w = m_picture ? FreeImage_GetWidth(m_picture.get()) : 0;
+    const unsigned h = m_picture ? FreeImage_GetHeight(m_picture.get()) : 0;
     m_pictureRect = CRect(0, 0, int(w), int(h));
 
     view.GetClientRect(&view.m_clientRect);

@@ -80,17 +80,16 @@ void CVeilcutView::paintEvent(QPaintEvent* event)
 void CVeilcutView::BuildDisplayImage()
 {
     CVeilcutDoc* doc = GetDocument();
-    if (doc->m_display) {
-        FreeImage_Unload(doc->m_display);
-        doc->m_display = nullptr;
-    }
+    doc->m_display.reset();
     m_displayImage = QImage();
     if (!doc->m_picture || m_displayRect.IsRectEmpty())
         return;
-    doc->m_display = FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0);
+    doc->m_display.reset(FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0));
     if (!doc->m_display)
         return;
     const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
-    ResampleBilinear(doc->m_picture, w, h, doc->m_scale, doc->m_display);
-    m_displayImage = DeviceImage(doc->m_picture, w, h, doc->m_scale, doc->m_display, devicePixelRatioF());
+    FIBITMAP* picture = doc->m_picture.get();
+    FIBITMAP* display = doc->m_display.get();
+    ResampleBilinear(picture, w, h, doc->m_scale, display);
+    m_displayImage = DeviceImage(picture, w, h, doc->m_scale, display, devicePixelRatioF());
 }

@@ -19,12 +19,12 @@ void CVeilcutDoc::TurnQuarter(QuarterTurn turn)
     if (!m_picture)
         return;
     CWaitCursor wait;
-    FIBITMAP* turned = TurnPicture(m_picture, turn);
+    BitmapPtr turned = TurnPicture(m_picture.get(), turn);
     if (!turned) {
         // No room for the turned copy: keep the picture and the document as they were.
         return;
     }
-    ReplacePicture(turned);
+    ReplacePicture(std::move(turned));
     FitToView();
     SetModifiedFlag(TRUE);
     m_view->Invalidate(TRUE);

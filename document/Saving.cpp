@@ -39,9 +39,9 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
         return FALSE;
     }
     const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
-    BurnEllipse(m_picture, unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
+    BurnEllipse(m_picture.get(), unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
 
-    const bool written = WritePictureFile(m_picture, format->format, format->flags, path);
+    const bool written = WritePictureFile(m_picture.get(), format->format, format->flags, path);
     if (!written)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
     else

@@ -37,13 +37,7 @@ CVeilcutDoc::CVeilcutDoc()
     m_saveDir = m_programDir;
 }
 
-CVeilcutDoc::~CVeilcutDoc()
-{
-    if (m_display)
-        FreeImage_Unload(m_display);
-    if (m_picture)
-        FreeImage_Unload(m_picture);
-}
+CVeilcutDoc::~CVeilcutDoc() = default;
 
 void CVeilcutDoc::Serialize(CArchive& /*ar*/)
 {
@@ -115,38 +109,35 @@ BOOL CVeilcutDoc::OnOpenDocument(const CString& path)
     return TRUE;
 }
 
-void CVeilcutDoc::ReplacePicture(FIBITMAP* picture)
+void CVeilcutDoc::ReplacePicture(BitmapPtr picture)
 {
-    if (m_picture)
-        FreeImage_Unload(m_picture);
-    m_picture = picture;
+    m_picture = std::move(picture);
 }
 
 bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags)
 {
     PictureLoadFailure failure = PictureLoadFailure::None;
-    FIBITMAP* loaded = LoadPictureFile(format, path, flags, &failure);
+    BitmapPtr loaded = LoadPictureFile(format, path, flags, &failure);
     if (!loaded) {
         AfxMessageBox(failure == PictureLoadFailure::TooLarge ? DocumentMessages::TooLarge()
                                                                : DocumentMessages::LoadError(),
                       MB_OK, 0);
         return false;
     }
-    if (FreeImage_GetImageType(loaded) != FIT_BITMAP) {
+    if (FreeImage_GetImageType(loaded.get()) != FIT_BITMAP) {
         AfxMessageBox(DocumentMessages::NotBitmap(), MB_OK, 0);
-        FreeImage_Unload(loaded);
         return false;
     }
-    if (FreeImage_GetBPP(loaded) != 24) {
-        FIBITMAP* converted = FreeImage_ConvertTo24Bits(loaded);
-        FreeImage_Unload(loaded);
+    if (FreeImage_GetBPP(loaded.get()) != 24) {
+        BitmapPtr converted(FreeImage_ConvertTo24Bits(loaded.get()));
+        loaded.reset();
         if (!converted) {
             // Nothing usable is left; say so rather than report an empty success.
             AfxMessageBox(DocumentMessages::LoadError(), MB_OK, 0);
             return false;
         }
-        loaded = converted;
+        loaded = std::move(converted);
     }
-    m_picture = loaded;
+    ReplacePicture(std::move(loaded));
     return true;
 }

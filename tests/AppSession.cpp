@@ -77,9 +77,7 @@ void AppSession::LayOutBlankPicture(int W, int H, unsigned w, unsigned h)
 {
     SetClientSize(W, H);
     CVeilcutDoc* document = doc();
-    if (document->m_picture)
-        FreeImage_Unload(document->m_picture);
-    document->m_picture = FreeImage_Allocate(int(w), int(h), 24);
+    document->m_picture.reset(FreeImage_Allocate(int(w), int(h), 24));
     document->FitToView();
 }
 

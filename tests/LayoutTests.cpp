@@ -109,8 +109,8 @@ TEST_F(FitToViewTest, FillsTheClientAndRecordsTheLayout)
         EXPECT_EQ(view->m_clipRect, CRect(CPoint(view->mapToGlobal(QPoint(r.left, r.top))),
                                           CPoint(view->mapToGlobal(QPoint(r.right, r.bottom)))));
         ASSERT_NE(doc->m_display, nullptr);
-        EXPECT_EQ(int(FreeImage_GetWidth(doc->m_display)), r.Width());
-        EXPECT_EQ(int(FreeImage_GetHeight(doc->m_display)), r.Height());
+        EXPECT_EQ(int(FreeImage_GetWidth(doc->m_display.get())), r.Width());
+        EXPECT_EQ(int(FreeImage_GetHeight(doc->m_display.get())), r.Height());
     }
 }
 

@@ -20,7 +20,7 @@ struct Loaded {
 Loaded Load(FREE_IMAGE_FORMAT format, const QString& path, int flags)
 {
     Loaded loaded;
-    loaded.dib.reset(LoadPictureFile(format, path, flags, &loaded.failure));
+    loaded.dib = LoadPictureFile(format, path, flags, &loaded.failure);
     return loaded;
 }
 
