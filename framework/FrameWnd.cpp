@@ -67,16 +67,15 @@ int CFrameWnd::OnCreate(CREATESTRUCT& /*cs*/)
 {
     if (!m_pCreateContext || !m_pCreateContext->newView)
         return 0;
-    CView* view = m_pCreateContext->newView();
+    std::unique_ptr<CView> view = m_pCreateContext->newView();
     CREATESTRUCT viewCs;
-    if (!view || !view->PreCreateWindow(viewCs)) {
-        delete view;
+    if (!view || !view->PreCreateWindow(viewCs))
         return -1;
-    }
     view->AttachDocument(m_pCreateContext->document);
-    setCentralWidget(view);
-    setFocusProxy(view);
-    m_pView = view;
+    CView* client = view.release();   // the frame owns its client window from here on
+    setCentralWidget(client);
+    setFocusProxy(client);
+    m_pView = client;
     return 0;
 }
 

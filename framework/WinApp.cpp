@@ -61,9 +61,9 @@ void CWinApp::SetRegistryKey(const CString& key)
     m_pszRegistryKey = key;
 }
 
-void CWinApp::AddDocTemplate(CDocTemplate* docTemplate)
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
 {
-    m_templates.emplace_back(docTemplate);
+    m_templates.push_back(std::move(docTemplate));
 }
 
 CDocTemplate* CWinApp::GetFirstDocTemplate() const

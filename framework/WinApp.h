@@ -33,7 +33,7 @@ public:
 
     void SetRegistryKey(const CString& key);
     void LoadStdProfileSettings(UINT maxRecentFiles = 4);
-    void AddDocTemplate(CDocTemplate* docTemplate);
+    void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
     void ParseCommandLine(CCommandLineInfo& info);
     BOOL ProcessShellCommand(CCommandLineInfo& info);
     void AddToRecentFileList(const CString& path);
