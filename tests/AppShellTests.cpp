@@ -146,8 +146,7 @@ TEST(AppShell, CtrlSSendsTheFrameworkSaveNotSaveAs)
 {
     AppSession session;
     session.frame()->show();
-    session.frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+    ASSERT_TRUE(ActivateAndWait(session.frame()));
     session.dialogs.CancelFileDialog();
     QTest::keyClick(session.view(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 1u);

@@ -28,6 +28,17 @@ std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg)
     return out;
 }
 
+QByteArray SegmentBytes(char marker, const QByteArray& payload)
+{
+    const qsizetype length = payload.size() + 2;
+    return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
+}
+
+QByteArray WithSegment(const QByteArray& jpeg, char marker, const QByteArray& payload)
+{
+    return jpeg.left(2) + SegmentBytes(marker, payload) + jpeg.mid(2);
+}
+
 std::vector<std::string> JpegMarkers(const QByteArray& file)
 {
     const auto byte = [&](qsizetype i) { return i < file.size() ? quint8(file[i]) : 0; };

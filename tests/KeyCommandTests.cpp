@@ -17,8 +17,7 @@ protected:
     void SetUp() override
     {
         session.SetClientSize(640, 480);
-        session.frame()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+        ASSERT_TRUE(ActivateAndWait(session.frame()));
     }
     CVeilcutView* view() const { return session.view(); }
     CVeilcutDoc* doc() const { return session.doc(); }

@@ -5,6 +5,7 @@
 #include "app/MainFrm.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
+#include "resources/resource.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr unsigned kOpen = 57601, kSave = 57603, kSaveAs = 57604;
 const Bgr kGray{153, 153, 153};
 const QString kSaveError = QStringLiteral("Can't save picture,\n unknown error.");
 const QString kUnsupported =
@@ -84,7 +84,7 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
     doc()->m_saveDir = QStringLiteral("/somewhere/else/");
     const CString title = doc()->GetTitle();
     session.dialogs.CancelFileDialog();
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(session.dialogs.fileDialogs.size(), 1u);
     EXPECT_TRUE(session.dialogs.messages.empty());
     EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
@@ -92,7 +92,7 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
     EXPECT_TRUE(Entries(folder).isEmpty());
 
     session.dialogs.ChooseFile(Path("out.bmp"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 2u);
     const FileDialogRequest& request = session.dialogs.fileDialogs[1];
     EXPECT_FALSE(request.open);
@@ -109,7 +109,7 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
     // A refused name still moves the folder on.
     const QString other = MakeScratchFolder(QStringLiteral("SaveAsOther"));
     session.dialogs.ChooseFile(other + QStringLiteral("/out.png"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(doc()->m_saveDir, other + QLatin1Char('/'));
     EXPECT_TRUE(Entries(other).isEmpty());
 }
@@ -151,7 +151,7 @@ TEST_F(SaveCommandTest, SavedFileCarriesTheEllipseMappedToPicturePixels)
     // Display pixel under the ellipse centre (201, 180): (201, 600 - 1 - 180).
     ASSERT_NE(PixelAt(doc()->m_display.get(), 201, 419), kGray);
     session.dialogs.ChooseFile(Path("one.bmp"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
 
     BitmapPtr expected = Clone(original.get());
     PaintExpectedEllipse(expected.get(), 51, 170, 151, 251);
@@ -170,7 +170,7 @@ TEST_F(SaveCommandTest, SavedFileCarriesTheEllipseMappedToPicturePixels)
     // Moved and saved again: both ellipses end up in the picture and the second file.
     session.view()->m_ellipse = CRect(500, 300, 700, 500);   // (250, 50) - (350, 150)
     session.dialogs.ChooseFile(Path("two.bmp"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     PaintExpectedEllipse(expected.get(), 250, 50, 350, 150);
     const BitmapPtr second = Load(Path("two.bmp"));
     ASSERT_TRUE(second);
@@ -227,11 +227,11 @@ TEST_F(SaveCommandTest, SavedJpegCarriesNoMetadataOfTheOriginal)
     }
     session.SetClientSize(800, 600);
     session.dialogs.ChooseFile(source);
-    session.Command(kOpen);
+    session.Command(ID_FILE_OPEN);
     ASSERT_TRUE(doc()->m_picture);
     const QString out = Path("masked.jpg");
     session.dialogs.ChooseFile(out);
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     EXPECT_TRUE(session.dialogs.messages.empty());
 
     ExpectOnlyPictureMarkers(out);
@@ -316,7 +316,7 @@ TEST_F(SaveCommandTest, OpenWhileModifiedPromptsFirst)
     EXPECT_TRUE(session.dialogs.messages.empty());
     doc()->SetModifiedFlag(TRUE);
     session.dialogs.AnswerMessage(IDCANCEL);
-    session.Command(kOpen);
+    session.Command(ID_FILE_OPEN);
     EXPECT_EQ(session.dialogs.messages.size(), 1u);
     EXPECT_TRUE(session.dialogs.fileDialogs.empty());
     EXPECT_TRUE(doc()->IsModified());
@@ -326,7 +326,7 @@ TEST_F(SaveCommandTest, OpenWhileModifiedPromptsFirst)
     ASSERT_TRUE(FreeImage_Save(FIF_BMP, other.get(), QFile::encodeName(Path("other.bmp")).constData(), 0));
     session.dialogs.AnswerMessage(IDNO);
     session.dialogs.ChooseFile(Path("other.bmp"));
-    session.Command(kOpen);
+    session.Command(ID_FILE_OPEN);
     EXPECT_EQ(session.dialogs.messages.size(), 2u);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 1u);
     EXPECT_TRUE(session.dialogs.fileDialogs[0].open);
@@ -350,8 +350,7 @@ TEST_F(SaveCommandTest, ClosingTheWindowPromptsFirst)
 
 void PressCtrlS(AppSession& session)
 {
-    session.frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+    ASSERT_TRUE(ActivateAndWait(session.frame()));
     QTest::keyClick(session.frame(), Qt::Key_S, Qt::ControlModifier);
 }
 

@@ -37,3 +37,6 @@ void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1);
 
 // A fresh empty folder under the test build tree, removed at the end of the run.
 QString MakeScratchFolder(const QString& name);
+
+// Writes `bytes` as the whole of the file at `path`; fails the test when it cannot.
+void WriteFile(const QString& path, const QByteArray& bytes);
