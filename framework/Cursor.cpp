@@ -42,8 +42,7 @@ HCURSOR AfxLoadCursor(UINT resourceId)
     static std::map<UINT, std::unique_ptr<QCursor>> cursors;
     auto& slot = cursors[resourceId];
     if (!slot) {
-        const QString path = AfxGetResources() ? AfxGetResources()->FindImage(resourceId) : QString();
-        const QPixmap pixmap(path);
+        const QPixmap pixmap(AfxGetResources().FindImage(resourceId));
         if (pixmap.isNull())
             return nullptr;
         slot = std::make_unique<QCursor>(pixmap, pixmap.width() / 2, pixmap.height() / 2);
