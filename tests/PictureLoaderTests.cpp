@@ -24,11 +24,6 @@ Loaded Load(FREE_IMAGE_FORMAT format, const QString& path, int flags)
     return loaded;
 }
 
-BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags)
-{
-    return BitmapPtr(FreeImage_Load(format, QFile::encodeName(path).constData(), flags));
-}
-
 BitmapPtr SmoothPicture(unsigned width, unsigned height)
 {
     return MakePicture(width, height, [](unsigned x, unsigned y) {

@@ -34,8 +34,7 @@ QStringList Entries(const QString& folder)
 
 BitmapPtr Load(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    return BitmapPtr(FreeImage_Load(FreeImage_GetFileType(name.constData(), 0), name.constData(), 0));
+    return PlainLoad(FreeImage_GetFileType(QFile::encodeName(path).constData(), 0), path);
 }
 
 BitmapPtr Clone(FIBITMAP* dib) { return BitmapPtr(FreeImage_Clone(dib)); }

@@ -90,6 +90,11 @@ QString MakeScratchFolder(const QString& name)
     return path;
 }
 
+BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags)
+{
+    return BitmapPtr(FreeImage_Load(format, QFile::encodeName(path).constData(), flags));
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

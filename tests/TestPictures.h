@@ -28,6 +28,9 @@ Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y);
 // bytes; otherwise says where the first difference is and what both hold.
 std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
 
+// The picture FreeImage itself reads from `path`, without the program's guards.
+BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags = 0);
+
 // The bytes FreeImage writes for `dib` in `format` with `flags`; empty when it cannot.
 QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags);
 
