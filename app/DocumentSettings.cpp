@@ -3,10 +3,6 @@
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 
-namespace {
-CVeilcutApp* VeilcutApp() { return static_cast<CVeilcutApp*>(AfxGetApp()); }
-}
-
 void CVeilcutDoc::LoadSettings()
 {
     m_settingsLoaded = TRUE;
@@ -14,7 +10,7 @@ void CVeilcutDoc::LoadSettings()
     m_settings.color = m_view->m_color;
     m_settings.openDir = m_openDir;
     m_settings.saveDir = m_saveDir;
-    VeilcutApp()->ReadMaskSettings(MaskSettingsSection, &m_settings);
+    VeilcutApp().ReadMaskSettings(MaskSettingsSection, &m_settings);
     m_maskOffset = m_settings.offsetRect;
     m_view->m_color = m_settings.color;
     m_openDir = m_settings.openDir;
@@ -33,5 +29,5 @@ void CVeilcutDoc::SaveSettings()
     m_settings.color = m_view->m_color;
     m_settings.openDir = m_openDir;
     m_settings.saveDir = m_saveDir;
-    VeilcutApp()->WriteMaskSettings(MaskSettingsSection, &m_settings);
+    VeilcutApp().WriteMaskSettings(MaskSettingsSection, &m_settings);
 }

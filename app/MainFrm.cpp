@@ -49,7 +49,7 @@ int CMainFrame::OnCreate(CREATESTRUCT& cs)
 void CMainFrame::FillToolImages()
 {
     // The list index is the button's picture index.
-    const CVeilcutResources& resources = VeilcutResources();
+    const CResourceTable& resources = VeilcutResources();
     m_toolImages.Add(QPixmap(resources.FindImage(IDB_OPEN)));
     m_toolImages.Add(QPixmap(resources.FindImage(IDB_SAVE_AS)));
     m_toolImages.ReplaceIcon(-1, QIcon(resources.FindImage(IDI_EMPTY)));

@@ -13,6 +13,11 @@
 
 CVeilcutApp theApp;
 
+CVeilcutApp& VeilcutApp()
+{
+    return theApp;
+}
+
 BEGIN_MESSAGE_MAP(CVeilcutApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, &CVeilcutApp::OnAppAbout)
     ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
@@ -21,6 +26,15 @@ END_MESSAGE_MAP()
 CVeilcutApp::CVeilcutApp()
 {
     m_pszVersion = QStringLiteral(VEILCUT_VERSION);
+    m_commandLineTexts = {
+        QStringLiteral("Usage: %1 [PICTURE]\n"
+                       "Hides a face in a photograph: open a JPEG or BMP picture, cover the face\n"
+                       "with the ellipse and save a masked copy.\n\n"
+                       "  PICTURE     a .jpg, .jpeg or .bmp file to open at start\n"
+                       "  --help      show this help and exit\n"
+                       "  --version   show the version and exit\n"),
+        QStringLiteral("only one picture can be opened at a time"),
+    };
     VeilcutResources();
     // Under a file-size limit the kernel would kill the program halfway through
     // a save; ignored, the write fails with EFBIG and the save reports it.

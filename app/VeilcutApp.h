@@ -24,3 +24,5 @@ protected:
 };
 
 extern CVeilcutApp theApp;
+// The running application, as the program's own code reaches it.
+CVeilcutApp& VeilcutApp();

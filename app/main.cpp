@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    return AfxWinMain(theApp, argc, argv);
+    return AfxWinMain(VeilcutApp(), argc, argv);
 }

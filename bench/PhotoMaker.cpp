@@ -21,9 +21,9 @@ BYTE Clamp(int v) { return BYTE(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 } // namespace
 
-Bitmap MakePhoto(unsigned width, unsigned height)
+BitmapPtr MakePhoto(unsigned width, unsigned height)
 {
-    Bitmap dib(FreeImage_Allocate(int(width), int(height), 24));
+    BitmapPtr dib(FreeImage_Allocate(int(width), int(height), 24));
     if (!dib)
         return dib;
     const std::vector<int> columns[3] = {Wave(width, 3.1, 140, 40, 60), Wave(width, 2.3, 230, 45, 70),

@@ -61,8 +61,8 @@ bool SyncFile(const std::string& path)
 
 // What one child works on; set by `prepare`, so only the child ever holds pictures.
 struct Scratch {
-    Bitmap picture;
-    Bitmap result;
+    BitmapPtr picture;
+    BitmapPtr result;
 };
 using ScratchPtr = std::shared_ptr<Scratch>;
 
@@ -78,7 +78,7 @@ template <typename Make>
 MeasuredPath MakeResult(const ScratchPtr& s, Make make)
 {
     return {[s, make] {
-                s->result.reset(make(s.get()));
+                s->result = BitmapPtr(make(s.get()));
                 return s->result != nullptr;
             },
             DropResult(s)};
@@ -168,12 +168,12 @@ bool TurnAndSave(const std::string& input, const std::string& output)
     if (!in || !out)
         return false;
     PictureLoadFailure failure{};
-    Bitmap picture(LoadPictureFile(in->format, QString::fromStdString(input), in->flags, &failure));
+    BitmapPtr picture(LoadPictureFile(in->format, QString::fromStdString(input), in->flags, &failure));
     if (picture && FreeImage_GetBPP(picture.get()) != 24)
         picture.reset(FreeImage_ConvertTo24Bits(picture.get()));
     if (!picture)
         return false;
-    picture.reset(TurnPicture(picture.get(), QuarterTurn::Right));
+    picture = TurnPicture(picture.get(), QuarterTurn::Right);
     if (!picture)
         return false;
     return WritePictureFile(picture.get(), out->format, out->flags, QString::fromStdString(output));
@@ -182,7 +182,7 @@ bool TurnAndSave(const std::string& input, const std::string& output)
 // The same road through bare FreeImage calls.
 bool BareTurnAndSave(const std::string& input, const std::string& output)
 {
-    Bitmap picture(FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags));
+    BitmapPtr picture(FreeImage_Load(FIF_JPEG, input.c_str(), kOpenJpegFlags));
     if (picture)
         picture.reset(FreeImage_Rotate(picture.get(), -90));
     return picture && FreeImage_Save(kJpeg.format, picture.get(), output.c_str(), kJpeg.flags) && SyncFile(output);
@@ -199,7 +199,7 @@ Row WholeRoadRow(const PhotoSize& size, const std::string& input, const std::str
 bool MakeInputs(const std::string& folder)
 {
     for (const PhotoSize& size : kSizes) {
-        const Bitmap photo = MakePhoto(size.width, size.height);
+        const BitmapPtr photo = MakePhoto(size.width, size.height);
         for (const bool progressive : {false, true}) {
             const int flags = kInputQuality | (progressive ? JPEG_PROGRESSIVE : 0);
             if (!photo || !FreeImage_Save(FIF_JPEG, photo.get(), InputPath(folder, size, progressive).c_str(), flags))
@@ -297,7 +297,7 @@ int PrintTable(bool savesOnly)
 
 int MakePhotoFile(const char* path, const char* width, const char* height)
 {
-    const Bitmap photo = MakePhoto(unsigned(std::atoi(width)), unsigned(std::atoi(height)));
+    const BitmapPtr photo = MakePhoto(unsigned(std::atoi(width)), unsigned(std::atoi(height)));
     return photo && FreeImage_Save(FIF_JPEG, photo.get(), path, kInputQuality) ? 0 : 1;
 }
 

@@ -57,12 +57,12 @@ FIBITMAP* MakePhoto(unsigned width, unsigned height)
     return dib;
 }
 
-FIBITMAP* LoadBare(const char* path)
+BitmapPtr LoadBare(const char* path)
 {
-    return FreeImage_Load(FIF_JPEG, path, JPEG_ACCURATE);
+    return BitmapPtr(FreeImage_Load(FIF_JPEG, path, JPEG_ACCURATE));
 }
 
-FIBITMAP* LoadVeilcut(const char* path)
+BitmapPtr LoadVeilcut(const char* path)
 {
     PictureLoadFailure failure = PictureLoadFailure::None;
     return LoadPictureFile(FIF_JPEG, QString::fromLocal8Bit(path), JPEG_ACCURATE, &failure);
@@ -74,16 +74,15 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-double SecondsFor(const std::function<FIBITMAP*()>& load)
+double SecondsFor(const std::function<BitmapPtr()>& load)
 {
     const auto start = std::chrono::steady_clock::now();
-    FIBITMAP* dib = load();
+    BitmapPtr dib = load();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (!dib) {
         std::fprintf(stderr, "load failed\n");
         std::exit(1);
     }
-    FreeImage_Unload(dib);
     return took.count();
 }
 
@@ -121,13 +120,12 @@ long PeakKiB(const char* self, const char* who, const std::string& path)
 
 int MeasurePeak(const char* who, const char* path)
 {
-    FIBITMAP* dib = std::strcmp(who, "bare") == 0 ? LoadBare(path) : LoadVeilcut(path);
+    const BitmapPtr dib = std::strcmp(who, "bare") == 0 ? LoadBare(path) : LoadVeilcut(path);
     if (!dib)
         return 1;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%ld\n", usage.ru_maxrss);
-    FreeImage_Unload(dib);
     return 0;
 }
 

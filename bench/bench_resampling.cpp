@@ -1,6 +1,7 @@
 // Times the display-copy rebuild for large photos fitted to a 1600x940 view,
 // as a live resize rebuilds it, against a pixel-by-pixel loop.
 #include "display/Resampling.h"
+#include "document/BitmapPtr.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,11 +15,6 @@
 
 namespace {
 
-struct BitmapDeleter {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
 constexpr int kViewWidth = 1600, kViewHeight = 940;
 constexpr int kRuns = 30;
 
@@ -30,9 +26,9 @@ struct Photo {
 constexpr Photo kPhotos[] = {{"24 MP", 6000, 4000, 4.0}, {"100 MP", 12000, 8400, 8.0}};
 
 // Random bytes, written a scan line at a time; per-pixel calls would dominate start-up.
-Bitmap MakeNoise(unsigned width, unsigned height)
+BitmapPtr MakeNoise(unsigned width, unsigned height)
 {
-    Bitmap dib(FreeImage_Allocate(int(width), int(height), 24));
+    BitmapPtr dib(FreeImage_Allocate(int(width), int(height), 24));
     std::mt19937 random(1);
     for (unsigned y = 0; y < height; ++y) {
         BYTE* line = FreeImage_GetScanLine(dib.get(), int(y));
@@ -81,9 +77,9 @@ bool Measure(const Photo& photo)
 {
     const double scale = std::min(double(kViewWidth) / photo.width, double(kViewHeight) / photo.height);
     const unsigned dw = unsigned(photo.width * scale + 0.5), dh = unsigned(photo.height * scale + 0.5);
-    const Bitmap picture = MakeNoise(photo.width, photo.height);
-    const Bitmap fast(FreeImage_Allocate(int(dw), int(dh), 24));
-    const Bitmap slow(FreeImage_Allocate(int(dw), int(dh), 24));
+    const BitmapPtr picture = MakeNoise(photo.width, photo.height);
+    const BitmapPtr fast(FreeImage_Allocate(int(dw), int(dh), 24));
+    const BitmapPtr slow(FreeImage_Allocate(int(dw), int(dh), 24));
 
     double cpuMs = 0;
     const std::vector<double> fastMs = Milliseconds(kRuns, [&] {

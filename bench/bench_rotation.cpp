@@ -2,6 +2,7 @@
 // the program's blocked scan-line turn, FreeImage_Rotate, and a plain copy
 // into a freshly allocated bitmap (the least any turn into a new bitmap costs).
 #include "tests/PixelByPixelTurn.h"
+#include "document/BitmapPtr.h"
 #include "document/PictureRotation.h"
 
 #include <algorithm>
@@ -17,15 +18,10 @@
 
 namespace {
 
-struct BitmapDeleter {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
 // Random bytes, written a scan line at a time; per-pixel calls would dominate start-up.
-Bitmap MakeNoise(unsigned width, unsigned height)
+BitmapPtr MakeNoise(unsigned width, unsigned height)
 {
-    Bitmap dib(FreeImage_Allocate(int(width), int(height), 24));
+    BitmapPtr dib(FreeImage_Allocate(int(width), int(height), 24));
     std::mt19937 random(1);
     for (unsigned y = 0; y < height; ++y) {
         BYTE* line = FreeImage_GetScanLine(dib.get(), int(y));
@@ -35,14 +31,14 @@ Bitmap MakeNoise(unsigned width, unsigned height)
     return dib;
 }
 
-Bitmap AllocateOnly(FIBITMAP* picture)
+BitmapPtr AllocateOnly(FIBITMAP* picture)
 {
-    return Bitmap(FreeImage_Allocate(int(FreeImage_GetWidth(picture)), int(FreeImage_GetHeight(picture)), 24));
+    return BitmapPtr(FreeImage_Allocate(int(FreeImage_GetWidth(picture)), int(FreeImage_GetHeight(picture)), 24));
 }
 
-Bitmap CopyIntoFresh(FIBITMAP* picture)
+BitmapPtr CopyIntoFresh(FIBITMAP* picture)
 {
-    Bitmap copy = AllocateOnly(picture);
+    BitmapPtr copy = AllocateOnly(picture);
     std::memcpy(FreeImage_GetBits(copy.get()), FreeImage_GetBits(picture),
                 std::size_t(FreeImage_GetPitch(picture)) * FreeImage_GetHeight(picture));
     return copy;
@@ -62,13 +58,13 @@ double CpuMilliseconds()
 // Medians of `runs` timings; the result of each run is released outside the timing.
 // The processor time is printed too because other work on a shared machine
 // inflates the wall-clock figures.
-Timing Median(int runs, const std::function<Bitmap()>& work)
+Timing Median(int runs, const std::function<BitmapPtr()>& work)
 {
     std::vector<double> walls, cpus;
     for (int i = 0; i < runs; ++i) {
         const double cpuStart = CpuMilliseconds();
         const auto start = std::chrono::steady_clock::now();
-        Bitmap result = work();
+        BitmapPtr result = work();
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         cpus.push_back(CpuMilliseconds() - cpuStart);
         walls.push_back(took.count());
@@ -107,22 +103,22 @@ struct Size {
 
 bool Measure(const Size& size)
 {
-    const Bitmap picture = MakeNoise(size.width, size.height);
+    const BitmapPtr picture = MakeNoise(size.width, size.height);
     FIBITMAP* p = picture.get();
     std::printf("%s: %ux%u, %.0f MB of pixels\n", size.name, size.width, size.height,
                 double(FreeImage_GetPitch(p)) * size.height / 1e6);
 
     bool same = true;
     for (QuarterTurn turn : {QuarterTurn::Left, QuarterTurn::Right}) {
-        const Bitmap slow(TurnPixelByPixel(p, turn));
-        const Bitmap fast(TurnPicture(p, turn));
+        const BitmapPtr slow(TurnPixelByPixel(p, turn));
+        const BitmapPtr fast(TurnPicture(p, turn));
         same = same && SamePixels(slow.get(), fast.get());
     }
 
-    const Timing slow = Median(size.slowRuns, [&] { return Bitmap(TurnPixelByPixel(p, QuarterTurn::Left)); });
-    const Timing left = Median(size.fastRuns, [&] { return Bitmap(TurnPicture(p, QuarterTurn::Left)); });
-    const Timing right = Median(size.fastRuns, [&] { return Bitmap(TurnPicture(p, QuarterTurn::Right)); });
-    const Timing rotate = Median(size.fastRuns, [&] { return Bitmap(FreeImage_Rotate(p, 90)); });
+    const Timing slow = Median(size.slowRuns, [&] { return BitmapPtr(TurnPixelByPixel(p, QuarterTurn::Left)); });
+    const Timing left = Median(size.fastRuns, [&] { return BitmapPtr(TurnPicture(p, QuarterTurn::Left)); });
+    const Timing right = Median(size.fastRuns, [&] { return BitmapPtr(TurnPicture(p, QuarterTurn::Right)); });
+    const Timing rotate = Median(size.fastRuns, [&] { return BitmapPtr(FreeImage_Rotate(p, 90)); });
     const Timing copy = Median(size.fastRuns, [&] { return CopyIntoFresh(p); });
     const Timing allocate = Median(size.fastRuns, [&] { return AllocateOnly(p); });
     const Timing turn{std::max(left.wall, right.wall), std::max(left.cpu, right.cpu)};

@@ -1,6 +1,7 @@
 #include "display/DisplayImage.h"
 
 #include "display/Resampling.h"
+#include "document/BitmapPtr.h"
 
 #include <cmath>
 
@@ -32,12 +33,11 @@ QImage DeviceImage(FIBITMAP* picture, unsigned width, unsigned height, double sc
         return ToTopDownImage(display);
     const int w = int(std::lround(FreeImage_GetWidth(display) * ratio));
     const int h = int(std::lround(FreeImage_GetHeight(display) * ratio));
-    FIBITMAP* sharp = FreeImage_Allocate(w, h, 24, 0, 0, 0);
+    const BitmapPtr sharp(FreeImage_Allocate(w, h, 24, 0, 0, 0));
     if (!sharp)
         return ToTopDownImage(display);
-    ResampleBilinear(picture, width, height, scale * ratio, sharp);
-    QImage image = ToTopDownImage(sharp);
-    FreeImage_Unload(sharp);
+    ResampleBilinear(picture, width, height, scale * ratio, sharp.get());
+    QImage image = ToTopDownImage(sharp.get());
     image.setDevicePixelRatio(ratio);
     return image;
 }

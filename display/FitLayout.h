@@ -14,7 +14,7 @@ FitLayout FitPicture(int clientWidth, int clientHeight, unsigned pictureWidth, u
 // Top centre of the display rectangle, the point the ellipse is measured from.
 CPoint DisplayOrigin(const CRect& displayRect);
 
-// The ellipse placed when a stored one does not fit: 100 by 150 pixels,
+// The ellipse before any is stored, and when a stored one does not fit: 100 by 150 pixels,
 // centred under the origin, 50 pixels below it.
 CRect DefaultEllipse(CPoint origin);
 

@@ -7,8 +7,8 @@ namespace {
 // rectangle, its origin and its place on the screen.
 void FitDisplay(CVeilcutDoc& doc, CVeilcutView& view)
 {
-    const unsigned w = doc.m_picture ? FreeImage_GetWidth(doc.m_picture) : 0;
-    const unsigned h = doc.m_picture ? FreeImage_GetHeight(doc.m_picture) : 0;
+    const unsigned w = doc.m_picture ? FreeImage_GetWidth(doc.m_picture.get()) : 0;
+    const unsigned h = doc.m_picture ? FreeImage_GetHeight(doc.m_picture.get()) : 0;
     doc.m_pictureRect = CRect(0, 0, int(w), int(h));
 
     view.GetClientRect(&view.m_clientRect);

@@ -2,6 +2,7 @@
 
 #include "app/MainFrm.h"
 #include "display/DisplayImage.h"
+#include "display/FitLayout.h"
 #include "display/Resampling.h"
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
@@ -53,7 +54,7 @@ void CVeilcutView::OnInitialUpdate()
         return;
     if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame()))
         frame->m_doc = doc;
-    m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
+    m_ellipse = DefaultEllipse(CPoint(0, 0));
     doc->LoadSettings();
     // The view has no place on the screen until the frame is shown.
     m_startPending = true;
@@ -117,17 +118,16 @@ void CVeilcutView::resizeEvent(QResizeEvent* event)
 void CVeilcutView::BuildDisplayImage()
 {
     CVeilcutDoc* doc = GetDocument();
-    if (doc->m_display) {
-        FreeImage_Unload(doc->m_display);
-        doc->m_display = nullptr;
-    }
+    doc->m_display.reset();
     m_displayImage = QImage();
     if (!doc->m_picture || m_displayRect.IsRectEmpty())
         return;
-    doc->m_display = FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0);
+    doc->m_display.reset(FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0));
     if (!doc->m_display)
         return;
     const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
-    ResampleBilinear(doc->m_picture, w, h, doc->m_scale, doc->m_display);
-    m_displayImage = DeviceImage(doc->m_picture, w, h, doc->m_scale, doc->m_display, devicePixelRatioF());
+    FIBITMAP* picture = doc->m_picture.get();
+    FIBITMAP* display = doc->m_display.get();
+    ResampleBilinear(picture, w, h, doc->m_scale, display);
+    m_displayImage = DeviceImage(picture, w, h, doc->m_scale, display, devicePixelRatioF());
 }

@@ -50,7 +50,7 @@ public:
     BOOL m_dragMove = FALSE;
     CPoint m_lastPoint;
     int m_handleSize = 7;
-    COLORREF m_color = 0x0000FF00;
+    COLORREF m_color = RGB(0, 255, 0);
 
 protected:
     DECLARE_MESSAGE_MAP()

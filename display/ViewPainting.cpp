@@ -1,4 +1,5 @@
 #include "display/VeilcutView.h"
+#include "document/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 
 #include <QPainter>
@@ -7,7 +8,7 @@
 namespace {
 
 const QString caption = QStringLiteral("ONLY COVER FACE!");
-const QColor fillGray(153, 153, 153);
+const QColor fillGray(kMaskGray, kMaskGray, kMaskGray);
 
 QColor ColorOf(COLORREF c)
 {

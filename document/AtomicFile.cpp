@@ -43,7 +43,7 @@ QString FinalTarget(const QString& path)
 AtomicFile::AtomicFile(const QString& path)
 {
     if (!OpenBeside(FinalTarget(path)))
-        failed_ = true;
+        m_failed = true;
 }
 
 AtomicFile::~AtomicFile() { Discard(); }
@@ -53,94 +53,94 @@ bool AtomicFile::OpenBeside(const QString& path)
     const QFileInfo existing(path);
     if (existing.isDir() || (existing.exists() && !existing.isWritable()))
         return false;
-    target_ = QFile::encodeName(path);
-    for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
-        temporary_ = target_ + RandomSuffix();
-        fd_ = CurrentFileCalls().Open(temporary_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST)
+    m_target = QFile::encodeName(path);
+    for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
+        m_temporary = m_target + RandomSuffix();
+        m_fd = CurrentFileCalls().Open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST)
             break;
     }
-    if (fd_ < 0) {
-        temporary_.clear();
+    if (m_fd < 0) {
+        m_temporary.clear();
         return false;
     }
     struct stat old {};
-    if (::stat(target_.constData(), &old) == 0)
-        ::fchmod(fd_, old.st_mode & 07777);   // the new file keeps the old one's permissions
-    buffer_.resize(kBufferBytes);
+    if (::stat(m_target.constData(), &old) == 0)
+        ::fchmod(m_fd, old.st_mode & 07777);   // the new file keeps the old one's permissions
+    m_buffer.resize(kBufferBytes);
     return true;
 }
 
 bool AtomicFile::WriteOut(const char* data, size_t size)
 {
     while (size > 0) {
-        const ssize_t done = CurrentFileCalls().Write(fd_, data, size);
+        const ssize_t done = CurrentFileCalls().Write(m_fd, data, size);
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
             return false;
         data += done;
         size -= size_t(done);
-        written_ += size_t(done);
+        m_written += size_t(done);
     }
     return true;
 }
 
 bool AtomicFile::Flush()
 {
-    if (failed_)
+    if (m_failed)
         return false;
-    const bool ok = WriteOut(buffer_.data(), buffered_);
-    buffered_ = 0;
-    failed_ = !ok;
+    const bool ok = WriteOut(m_buffer.data(), m_buffered);
+    m_buffered = 0;
+    m_failed = !ok;
     return ok;
 }
 
 bool AtomicFile::Write(const void* data, size_t size)
 {
-    if (failed_)
+    if (m_failed)
         return false;
     const char* bytes = static_cast<const char*>(data);
-    if (buffered_ + size <= buffer_.size()) {
-        std::memcpy(buffer_.data() + buffered_, bytes, size);
-        buffered_ += size;
+    if (m_buffered + size <= m_buffer.size()) {
+        std::memcpy(m_buffer.data() + m_buffered, bytes, size);
+        m_buffered += size;
         return true;
     }
     if (!Flush())
         return false;
-    if (size >= buffer_.size()) {
-        failed_ = !WriteOut(bytes, size);
-        return !failed_;
+    if (size >= m_buffer.size()) {
+        m_failed = !WriteOut(bytes, size);
+        return !m_failed;
     }
-    std::memcpy(buffer_.data(), bytes, size);
-    buffered_ = size;
+    std::memcpy(m_buffer.data(), bytes, size);
+    m_buffered = size;
     return true;
 }
 
 bool AtomicFile::Commit(const std::function<bool(const QByteArray& writtenPath)>& accept)
 {
     // A full disk may only show at the sync or the close; give up before replacing anything.
-    if (!Flush() || CurrentFileCalls().Sync(fd_) != 0 || (accept && !accept(temporary_))) {
+    if (!Flush() || CurrentFileCalls().Sync(m_fd) != 0 || (accept && !accept(m_temporary))) {
         Discard();
         return false;
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (CurrentFileCalls().Close(fd) != 0 || CurrentFileCalls().Rename(temporary_.constData(), target_.constData()) != 0) {
+    const int fd = m_fd;
+    m_fd = -1;
+    if (CurrentFileCalls().Close(fd) != 0 || CurrentFileCalls().Rename(m_temporary.constData(), m_target.constData()) != 0) {
         Discard();
         return false;
     }
-    temporary_.clear();
+    m_temporary.clear();
     return true;
 }
 
 void AtomicFile::Discard()
 {
-    failed_ = true;
-    if (fd_ >= 0)
-        CurrentFileCalls().Close(fd_);
-    fd_ = -1;
-    if (!temporary_.isEmpty())
-        CurrentFileCalls().Remove(temporary_.constData());
-    temporary_.clear();
+    m_failed = true;
+    if (m_fd >= 0)
+        CurrentFileCalls().Close(m_fd);
+    m_fd = -1;
+    if (!m_temporary.isEmpty())
+        CurrentFileCalls().Remove(m_temporary.constData());
+    m_temporary.clear();
 }

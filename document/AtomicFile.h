@@ -17,11 +17,11 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return m_fd >= 0; }
     // Appends; a failure sticks, so Commit fails after it whatever follows.
     bool Write(const void* data, size_t size);
     // Bytes appended so far.
-    long Position() const { return long(written_ + buffered_); }
+    long Position() const { return long(m_written + m_buffered); }
     // Flushes and syncs; then, when `accept` (if given) approves the file
     // read back at its temporary path, closes and renames it over `path`.
     bool Commit(const std::function<bool(const QByteArray& writtenPath)>& accept = {});
@@ -32,11 +32,11 @@ private:
     bool Flush();
     void Discard();
 
-    QByteArray target_;
-    QByteArray temporary_;
-    int fd_ = -1;
-    std::vector<char> buffer_;
-    size_t buffered_ = 0;
-    size_t written_ = 0;
-    bool failed_ = false;
+    QByteArray m_target;
+    QByteArray m_temporary;
+    int m_fd = -1;
+    std::vector<char> m_buffer;
+    size_t m_buffered = 0;
+    size_t m_written = 0;
+    bool m_failed = false;
 };

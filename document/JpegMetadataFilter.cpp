@@ -167,15 +167,3 @@ std::optional<JpegLayout> WalkJpeg(const uchar* bytes, std::uint64_t size)
         pos = *code + 1 + length;
     }
 }
-
-std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg)
-{
-    const std::optional<JpegLayout> layout =
-        WalkJpeg(reinterpret_cast<const uchar*>(jpeg.constData()), std::uint64_t(jpeg.size()));
-    if (!layout)
-        return std::nullopt;
-    QByteArray out;
-    for (const BytePiece& piece : layout->kept)
-        out.append(jpeg.constData() + piece.offset, qsizetype(piece.length));
-    return out;
-}

@@ -34,6 +34,3 @@ struct JpegLayout {
 // SOI at the start, a segment running past the end, a second SOI, an EOI, a
 // frame header it cannot use or no scan at all.
 std::optional<JpegLayout> WalkJpeg(const uchar* bytes, std::uint64_t size);
-
-// The kept pieces of `jpeg` joined into one stream.
-std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg);

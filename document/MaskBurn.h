@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// The burnt ellipse's blue, green and red.
+// The gray burnt into the picture and shown over it, in all three channels.
 constexpr BYTE kMaskGray = 153;
 
 // The mask ellipse in picture pixels: x from the left, y (the scan line) from

@@ -25,7 +25,7 @@ constexpr std::uint64_t kBlockBytes = 128;
 constexpr std::uint64_t kMaxJpegPixelsPerByte = 4096;
 constexpr std::uint64_t kJpegClaimFloor = std::uint64_t(1) << 22;
 
-FIBITMAP* Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
+BitmapPtr Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
 {
     if (failure)
         *failure = reason;
@@ -83,9 +83,9 @@ bool ClaimsTooMuchForItsBytes(const JpegFrame& frame, std::uint64_t fileBytes)
     return pixels > std::max(kJpegClaimFloor, fileBytes * kMaxJpegPixelsPerByte);
 }
 
-FIBITMAP* Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags, PictureLoadFailure* failure)
+BitmapPtr Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags, PictureLoadFailure* failure)
 {
-    FIBITMAP* dib = stream.Load(format, flags);
+    BitmapPtr dib(stream.Load(format, flags));
     if (!dib)
         return Fail(failure, PictureLoadFailure::Unreadable);
     Fail(failure, PictureLoadFailure::None);
@@ -93,7 +93,7 @@ FIBITMAP* Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags, Pictu
 }
 
 // The size is read from the frame header before the decoder sees a byte.
-FIBITMAP* LoadJpeg(const PictureBytes& bytes, int flags, PictureLoadFailure* failure)
+BitmapPtr LoadJpeg(const PictureBytes& bytes, int flags, PictureLoadFailure* failure)
 {
     const std::optional<JpegLayout> layout = WalkJpeg(bytes.data, bytes.size);
     if (!layout)
@@ -110,16 +110,15 @@ FIBITMAP* LoadJpeg(const PictureBytes& bytes, int flags, PictureLoadFailure* fai
 // allocating them.
 PictureLoadFailure CheckHeader(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags)
 {
-    FIBITMAP* header = stream.Load(format, flags | FIF_LOAD_NOPIXELS);
+    const BitmapPtr header(stream.Load(format, flags | FIF_LOAD_NOPIXELS));
     if (!header)
         return PictureLoadFailure::Unreadable;
-    const std::uint64_t bytes =
-        HeldBitmapBytes(FreeImage_GetWidth(header), FreeImage_GetHeight(header), FreeImage_GetBPP(header));
-    FreeImage_Unload(header);
+    const std::uint64_t bytes = HeldBitmapBytes(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()),
+                                                FreeImage_GetBPP(header.get()));
     return bytes > kMaxPixelBytes ? PictureLoadFailure::TooLarge : PictureLoadFailure::None;
 }
 
-FIBITMAP* LoadBitmapFile(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
+BitmapPtr LoadBitmapFile(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
                          PictureLoadFailure* failure)
 {
     const std::optional<BmpLayout> layout =
@@ -143,7 +142,7 @@ FIBITMAP* LoadBitmapFile(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, in
 
 } // namespace
 
-FIBITMAP* LoadPictureBytes(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
+BitmapPtr LoadPictureBytes(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
                            PictureLoadFailure* failure)
 {
     if (format == FIF_JPEG)
@@ -151,7 +150,7 @@ FIBITMAP* LoadPictureBytes(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, 
     return LoadBitmapFile(format, bytes, flags, failure);
 }
 
-FIBITMAP* LoadPictureFile(FREE_IMAGE_FORMAT format, const QString& path, int flags, PictureLoadFailure* failure)
+BitmapPtr LoadPictureFile(FREE_IMAGE_FORMAT format, const QString& path, int flags, PictureLoadFailure* failure)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)

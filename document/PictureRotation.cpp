@@ -47,10 +47,10 @@ void ScatterColumn(const BYTE* buffer, unsigned index, unsigned j0, unsigned j1,
 
 }  // namespace
 
-FIBITMAP* TurnPicture(FIBITMAP* picture, QuarterTurn turn)
+BitmapPtr TurnPicture(FIBITMAP* picture, QuarterTurn turn)
 {
     const unsigned W = FreeImage_GetWidth(picture), H = FreeImage_GetHeight(picture);
-    FIBITMAP* turned = FreeImage_Allocate(int(H), int(W), 24, 0, 0, 0);
+    BitmapPtr turned(FreeImage_Allocate(int(H), int(W), 24, 0, 0, 0));
     if (!turned)
         return nullptr;
 
@@ -67,7 +67,7 @@ FIBITMAP* TurnPicture(FIBITMAP* picture, QuarterTurn turn)
             GatherBlock(source, left ? i0 : W - i1, i1 - i0, j0, j1, buffer.data());
             for (unsigned i = i0; i < i1; ++i)
                 ScatterColumn(buffer.data(), left ? i - i0 : i1 - 1 - i, j0, j1,
-                              FreeImage_GetScanLine(turned, int(i)));
+                              FreeImage_GetScanLine(turned.get(), int(i)));
         }
     }
     return turned;

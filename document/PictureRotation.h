@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/BitmapPtr.h"
+
 #include <FreeImage.h>
 
 enum class QuarterTurn { Left, Right };
@@ -9,4 +11,4 @@ enum class QuarterTurn { Left, Right };
 // pixel (i, H - 1 - j) lands on (j, i); turned right, (W - 1 - i, j) does
 // (x from the left, y the scan line from the bottom). Null when the new
 // bitmap cannot be allocated.
-FIBITMAP* TurnPicture(FIBITMAP* picture, QuarterTurn turn);
+BitmapPtr TurnPicture(FIBITMAP* picture, QuarterTurn turn);

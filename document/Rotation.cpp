@@ -1,6 +1,6 @@
 #include "document/VeilcutDoc.h"
 
-#include "app/VeilcutApp.h"
+#include "framework/WinApp.h"
 #include "display/VeilcutView.h"
 #include "document/PictureRotation.h"
 
@@ -18,16 +18,14 @@ void CVeilcutDoc::TurnQuarter(QuarterTurn turn)
 {
     if (!m_picture)
         return;
-    theApp.DoWaitCursor(1);
-    FIBITMAP* turned = TurnPicture(m_picture, turn);
+    CWaitCursor wait;
+    BitmapPtr turned = TurnPicture(m_picture.get(), turn);
     if (!turned) {
         // No room for the turned copy: keep the picture and the document as they were.
-        theApp.DoWaitCursor(-1);
         return;
     }
-    ReplacePicture(turned);
+    ReplacePicture(std::move(turned));
     FitToView();
     SetModifiedFlag(TRUE);
     m_view->Invalidate(TRUE);
-    theApp.DoWaitCursor(-1);
 }

@@ -2,7 +2,7 @@
 
 #include "framework/DialogHost.h"
 #include "framework/FileDialog.h"
-#include "app/VeilcutApp.h"
+#include "framework/WinApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
 #include "document/MaskBurn.h"
@@ -18,11 +18,10 @@ void CVeilcutDoc::OnFileSaveAs()
                        QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
     dialog.m_ofn.lpstrInitialDir = m_saveDir;
     if (dialog.DoModal() == IDOK) {
-        theApp.DoWaitCursor(1);
+        CWaitCursor wait;
         const CString path = dialog.GetPathName();
         OnSaveDocument(path);
         m_saveDir = FolderOf(path);
-        theApp.DoWaitCursor(-1);
     }
     m_view->Invalidate(FALSE);
 }
@@ -40,11 +39,11 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
         return FALSE;
     }
     const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
-    BurnEllipse(m_picture, unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
+    BurnEllipse(m_picture.get(), unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
     // A face now hidden is not to be offered again.
     m_faces.Forget();
 
-    const bool written = WritePictureFile(m_picture, format->format, format->flags, path, ellipse);
+    const bool written = WritePictureFile(m_picture.get(), format->format, format->flags, path, ellipse);
     if (!written)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
     else

@@ -38,13 +38,7 @@ CVeilcutDoc::CVeilcutDoc()
     m_saveDir = m_programDir;
 }
 
-CVeilcutDoc::~CVeilcutDoc()
-{
-    if (m_display)
-        FreeImage_Unload(m_display);
-    if (m_picture)
-        FreeImage_Unload(m_picture);
-}
+CVeilcutDoc::~CVeilcutDoc() = default;
 
 void CVeilcutDoc::Serialize(CArchive& /*ar*/)
 {
@@ -80,18 +74,17 @@ void CVeilcutDoc::OnFileOpen()
         m_view->Invalidate(FALSE);
         return;
     }
-    theApp.FileNew();
+    VeilcutApp().FileNew();
 
     CFileDialog dialog(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                        QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.jpeg)|*.jpeg|Pict Files (*.bmp)|*.bmp||"));
     dialog.m_ofn.lpstrInitialDir = m_openDir;
     if (dialog.DoModal() == IDOK) {
-        theApp.DoWaitCursor(1);
+        CWaitCursor wait;
         const CString path = dialog.GetPathName();
         m_fileName = dialog.GetFileName();
         OnOpenDocument(path);
         m_openDir = FolderOf(path);
-        theApp.DoWaitCursor(-1);
     } else {
         m_fileName = QStringLiteral("Nameless");
     }
@@ -117,18 +110,16 @@ BOOL CVeilcutDoc::OnOpenDocument(const CString& path)
     return TRUE;
 }
 
-void CVeilcutDoc::ReplacePicture(FIBITMAP* picture)
+void CVeilcutDoc::ReplacePicture(BitmapPtr picture)
 {
-    if (m_picture)
-        FreeImage_Unload(m_picture);
-    m_picture = picture;
+    m_picture = std::move(picture);
     m_faces.Forget();
 }
 
 bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags)
 {
     PictureLoadFailure failure = PictureLoadFailure::None;
-    FIBITMAP* loaded = nullptr;
+    BitmapPtr loaded;
     bool damaged = false;
     {
         // The decoder fills what it could not read with gray and only warns.
@@ -142,22 +133,21 @@ bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int
                       MB_OK, 0);
         return false;
     }
-    if (FreeImage_GetImageType(loaded) != FIT_BITMAP) {
+    if (FreeImage_GetImageType(loaded.get()) != FIT_BITMAP) {
         AfxMessageBox(DocumentMessages::NotBitmap(), MB_OK, 0);
-        FreeImage_Unload(loaded);
         return false;
     }
-    if (FreeImage_GetBPP(loaded) != 24) {
-        FIBITMAP* converted = FreeImage_ConvertTo24Bits(loaded);
-        FreeImage_Unload(loaded);
+    if (FreeImage_GetBPP(loaded.get()) != 24) {
+        BitmapPtr converted(FreeImage_ConvertTo24Bits(loaded.get()));
+        loaded.reset();
         if (!converted) {
             // Nothing usable is left; say so rather than report an empty success.
             AfxMessageBox(DocumentMessages::LoadError(), MB_OK, 0);
             return false;
         }
-        loaded = converted;
+        loaded = std::move(converted);
     }
-    m_picture = loaded;
+    ReplacePicture(std::move(loaded));
     if (damaged)
         AfxMessageBox(DocumentMessages::Damaged(), MB_OK, 0);
     return true;

@@ -3,6 +3,7 @@
 #include "framework/CRect.h"
 #include "framework/Document.h"
 #include "app/MaskSettings.h"
+#include "document/BitmapPtr.h"
 #include "document/PictureRotation.h"
 #include "faces/FaceCycle.h"
 
@@ -44,8 +45,9 @@ public:
     void SaveSettings();
 
     CVeilcutView* m_view = nullptr;
-    FIBITMAP* m_picture = nullptr;
-    FIBITMAP* m_display = nullptr;
+    // Declared in this order so that the display copy goes first.
+    BitmapPtr m_picture;
+    BitmapPtr m_display;
     CString m_programDir;
     CString m_fileName;
     CString m_openDir;
@@ -66,7 +68,7 @@ protected:
 private:
     // Runs the Open command again when an earlier one was interrupted by the prompt.
     void ResumeOpen();
-    void ReplacePicture(FIBITMAP* picture);
+    void ReplacePicture(BitmapPtr picture);
     // Replaces the picture by its turned copy, lays it out anew and marks the document modified.
     void TurnQuarter(QuarterTurn turn);
     // Loads and converts to 24 bits; false with the user told why.

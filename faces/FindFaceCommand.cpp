@@ -15,7 +15,7 @@ void CVeilcutView::OnFindFace()
     const bool searching = !faces.Searched();
     if (searching)
         theApp.DoWaitCursor(1);
-    const std::optional<FaceBox> face = faces.Next(doc->m_picture);
+    const std::optional<FaceBox> face = faces.Next(doc->m_picture.get());
     if (searching)
         theApp.DoWaitCursor(-1);
     if (!face) {

@@ -42,8 +42,7 @@ HCURSOR AfxLoadCursor(UINT resourceId)
     static std::map<UINT, std::unique_ptr<QCursor>> cursors;
     auto& slot = cursors[resourceId];
     if (!slot) {
-        const QString path = AfxGetResources() ? AfxGetResources()->FindImage(resourceId) : QString();
-        const QPixmap pixmap(path);
+        const QPixmap pixmap(AfxGetResources().FindImage(resourceId));
         if (pixmap.isNull())
             return nullptr;
         slot = std::make_unique<QCursor>(pixmap, pixmap.width() / 2, pixmap.height() / 2);
@@ -80,7 +79,7 @@ void ClipCursor(const CRect* rect)
     static CPointerConfinement server;
     server.Release();
     g_clip.reset();
-    // An empty rectangle (no picture laid out) would pin the pointer to a point.
+    // An empty rectangle (nothing laid out yet) would pin the pointer to a point.
     if (!rect || rect->IsRectEmpty())
         return;
     g_clip = *rect;

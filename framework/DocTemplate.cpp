@@ -21,9 +21,8 @@ CDocTemplate::~CDocTemplate()
 bool CDocTemplate::CreateObjects()
 {
     m_pOnlyDoc = m_newDocument();
-    m_pOnlyDoc->SetDocTemplate(this);
     m_pFrame = m_newFrame();
-    CCreateContext context{m_newView, m_pOnlyDoc};
+    CCreateContext context{m_newView, m_pOnlyDoc.get()};
     if (!m_pFrame->LoadFrame(m_resourceId, &context)) {
         DestroyObjects();
         return false;
@@ -34,11 +33,10 @@ bool CDocTemplate::CreateObjects()
 void CDocTemplate::DestroyObjects()
 {
     CWinApp* app = AfxGetApp();
-    if (app && app->m_pMainWnd == m_pFrame)
+    if (app && app->m_pMainWnd == m_pFrame.get())
         app->m_pMainWnd = nullptr;
-    delete m_pFrame.data();
-    delete m_pOnlyDoc;
-    m_pOnlyDoc = nullptr;
+    m_pFrame.reset();
+    m_pOnlyDoc.reset();
 }
 
 void CDocTemplate::InitialUpdateFrame()
@@ -64,7 +62,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString* path)
         if (!CreateObjects())
             return nullptr;
         if (CWinApp* app = AfxGetApp(); app && !app->m_pMainWnd)
-            app->m_pMainWnd = m_pFrame;
+            app->m_pMainWnd = m_pFrame.get();
     }
     if (path) {
         if (!m_pOnlyDoc->OnOpenDocument(*path)) {
@@ -74,7 +72,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString* path)
         }
         m_pOnlyDoc->SetPathName(*path);
     } else {
-        SetDefaultTitle(m_pOnlyDoc);
+        SetDefaultTitle(m_pOnlyDoc.get());
         if (!m_pOnlyDoc->OnNewDocument()) {
             if (created)
                 DestroyObjects();
@@ -82,5 +80,5 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString* path)
         }
     }
     InitialUpdateFrame();
-    return m_pOnlyDoc;
+    return m_pOnlyDoc.get();
 }

@@ -2,9 +2,8 @@
 
 #include "framework/CmdTarget.h"
 
-#include <QPointer>
-
 #include <functional>
+#include <memory>
 
 class CDocument;
 class CFrameWnd;
@@ -14,9 +13,9 @@ class CView;
 // template makes one of each and reuses them for every later New.
 class CDocTemplate : public CCmdTarget {
 public:
-    using DocumentFactory = std::function<CDocument*()>;
-    using FrameFactory = std::function<CFrameWnd*()>;
-    using ViewFactory = std::function<CView*()>;
+    using DocumentFactory = std::function<std::unique_ptr<CDocument>()>;
+    using FrameFactory = std::function<std::unique_ptr<CFrameWnd>()>;
+    using ViewFactory = std::function<std::unique_ptr<CView>()>;
 
     CDocTemplate(UINT resourceId, DocumentFactory newDocument, FrameFactory newFrame, ViewFactory newView);
     ~CDocTemplate() override;
@@ -24,8 +23,6 @@ public:
     // Null path: a new document. Returns null when creation, the save
     // prompt or the open failed.
     virtual CDocument* OpenDocumentFile(const CString* path) = 0;
-
-    UINT GetResourceId() const { return m_resourceId; }
 
 protected:
     // Document, frame and view made and linked; the frame is not shown yet.
@@ -38,8 +35,9 @@ protected:
     DocumentFactory m_newDocument;
     FrameFactory m_newFrame;
     ViewFactory m_newView;
-    CDocument* m_pOnlyDoc = nullptr;
-    QPointer<CFrameWnd> m_pFrame;
+    // The frame goes before its document.
+    std::unique_ptr<CDocument> m_pOnlyDoc;
+    std::unique_ptr<CFrameWnd> m_pFrame;
 };
 
 class CSingleDocTemplate : public CDocTemplate {
@@ -47,13 +45,12 @@ public:
     using CDocTemplate::CDocTemplate;
 
     template <class TDocument, class TFrame, class TView>
-    static CSingleDocTemplate* Make(UINT resourceId)
+    static std::unique_ptr<CSingleDocTemplate> Make(UINT resourceId)
     {
-        return new CSingleDocTemplate(resourceId, [] { return new TDocument; }, [] { return new TFrame; },
-                                      [] { return new TView; });
+        return std::make_unique<CSingleDocTemplate>(resourceId, [] { return std::make_unique<TDocument>(); },
+                                                    [] { return std::make_unique<TFrame>(); },
+                                                    [] { return std::make_unique<TView>(); });
     }
 
     CDocument* OpenDocumentFile(const CString* path) override;
-    CDocument* GetOnlyDocument() const { return m_pOnlyDoc; }
-    CFrameWnd* GetFrame() const { return m_pFrame; }
 };

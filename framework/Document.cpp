@@ -51,7 +51,7 @@ BOOL CDocument::OnOpenDocument(const CString& path)
         return FALSE;
     }
     DeleteContents();
-    CArchive ar(CArchive::load);
+    CArchive ar;
     Serialize(ar);
     SetModifiedFlag(FALSE);
     return TRUE;
@@ -64,7 +64,7 @@ BOOL CDocument::OnSaveDocument(const CString& path)
         AfxMessageBox(QStringLiteral("Cannot save the file\n%1\n(%2).").arg(path, file.errorString()));
         return FALSE;
     }
-    CArchive ar(CArchive::store);
+    CArchive ar;
     Serialize(ar);
     SetModifiedFlag(FALSE);
     return TRUE;

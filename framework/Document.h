@@ -5,19 +5,9 @@
 #include <vector>
 
 class CView;
-class CDocTemplate;
 
 // What a document is given to read or write itself with.
-class CArchive {
-public:
-    enum Mode { load = 1, store = 0 };
-    explicit CArchive(Mode mode) : m_mode(mode) {}
-    BOOL IsStoring() const { return m_mode == store; }
-    BOOL IsLoading() const { return m_mode == load; }
-
-private:
-    Mode m_mode;
-};
+class CArchive {};
 
 // The data of the window: title, path name, modified flag, and the standard
 // Save command.
@@ -43,9 +33,6 @@ public:
     virtual void DeleteContents() {}
 
     void AddView(CView* view);
-    CView* GetFirstView() const { return m_views.empty() ? nullptr : m_views.front(); }
-    CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
-    void SetDocTemplate(CDocTemplate* docTemplate) { m_pDocTemplate = docTemplate; }
 
     // The standard Save command (ID_FILE_SAVE).
     void OnFileSave();
@@ -64,5 +51,4 @@ private:
     CString m_strPathName;
     BOOL m_bModified = FALSE;
     std::vector<CView*> m_views;
-    CDocTemplate* m_pDocTemplate = nullptr;
 };

@@ -32,13 +32,12 @@ CFrameWnd::CFrameWnd()
 BOOL CFrameWnd::LoadFrame(UINT resourceId, CCreateContext* context)
 {
     m_strTitle = AfxLoadString(resourceId).section(QLatin1Char('\n'), 0, 0);
-    if (const CResourceTable* resources = AfxGetResources()) {
-        if (const MenuResource* menu = resources->FindMenu(resourceId))
-            BuildMenuBar(*menu);
-        const QString icon = resources->FindImage(resourceId);
-        if (!icon.isEmpty())
-            setWindowIcon(QIcon(icon));
-    }
+    const CResourceTable& resources = AfxGetResources();
+    if (const MenuResource* menu = resources.FindMenu(resourceId))
+        BuildMenuBar(*menu);
+    const QString icon = resources.FindImage(resourceId);
+    if (!icon.isEmpty())
+        setWindowIcon(QIcon(icon));
     BuildAccelerators(resourceId);
 
     CREATESTRUCT cs;
@@ -67,16 +66,15 @@ int CFrameWnd::OnCreate(CREATESTRUCT& /*cs*/)
 {
     if (!m_pCreateContext || !m_pCreateContext->newView)
         return 0;
-    CView* view = m_pCreateContext->newView();
+    std::unique_ptr<CView> view = m_pCreateContext->newView();
     CREATESTRUCT viewCs;
-    if (!view || !view->PreCreateWindow(viewCs)) {
-        delete view;
+    if (!view || !view->PreCreateWindow(viewCs))
         return -1;
-    }
     view->AttachDocument(m_pCreateContext->document);
-    setCentralWidget(view);
-    setFocusProxy(view);
-    m_pView = view;
+    CView* client = view.release();   // the frame owns its client window from here on
+    setCentralWidget(client);
+    setFocusProxy(client);
+    m_pView = client;
     return 0;
 }
 
@@ -122,10 +120,8 @@ void CFrameWnd::BuildMenuBar(const MenuResource& menu)
 void CFrameWnd::BuildAccelerators(UINT resourceId)
 {
     std::vector<AcceleratorEntry> keys;
-    if (const CResourceTable* resources = AfxGetResources()) {
-        if (const auto* table = resources->FindAccelerators(resourceId))
-            keys = *table;
-    }
+    if (const auto* table = AfxGetResources().FindAccelerators(resourceId))
+        keys = *table;
     // The help key is the framework's own, not an accelerator of the program.
     keys.push_back({QKeySequence(Qt::Key_F1), ID_HELP});
     // The system's close key, for window managers that leave it to the window.

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class CDocument;
 class CToolBar;
@@ -16,7 +17,7 @@ constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
 
 // What the template hands a frame so that it can make its view.
 struct CCreateContext {
-    std::function<CView*()> newView;
+    std::function<std::unique_ptr<CView>()> newView;
     CDocument* document = nullptr;
 };
 

@@ -16,19 +16,14 @@ int CImageList::Add(const QPixmap& image)
     return int(m_images.size()) - 1;
 }
 
-int CImageList::ReplaceIcon(int index, const QIcon& icon)
+int CImageList::ReplaceIcon(int /*index*/, const QIcon& icon)
 {
     QPixmap picture = icon.pixmap(m_size);
     if (picture.isNull()) {
         picture = QPixmap(m_size);
         picture.fill(Qt::transparent);
     }
-    if (index < 0)
-        return Add(picture);
-    if (index >= GetImageCount())
-        return -1;
-    m_images[size_t(index)] = picture;
-    return index;
+    return Add(picture);
 }
 
 QPixmap CImageList::GetImage(int index) const

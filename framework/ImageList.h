@@ -16,7 +16,7 @@ public:
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
     // Appends the picture; returns its index, or -1.
     int Add(const QPixmap& image);
-    // Index -1 appends the icon's picture at the list's size.
+    // Appends the icon's picture at the list's size: index -1 is the only one taken.
     int ReplaceIcon(int index, const QIcon& icon);
 
     int GetImageCount() const { return int(m_images.size()); }

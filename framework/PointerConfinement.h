@@ -14,7 +14,6 @@ public:
     // `window` is the widget whose window receives the pointer meanwhile.
     bool Confine(QWidget* window, const CRect& screenRect);
     void Release();
-    bool IsActive() const { return m_helper != 0; }
 
 private:
     unsigned m_helper = 0;   // the input-only window the pointer is confined to

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QSize>
 
+#include <map>
 #include <vector>
 
 // A menu bar: pop-ups with their items, or items placed on the bar itself.
@@ -33,19 +34,23 @@ struct ToolBarResource {
     std::vector<UINT> items;   // 0: separator
 };
 
-// Where the framework finds the program's resources by number.
-class CResourceTable {
-public:
-    virtual ~CResourceTable() = default;
-    virtual const MenuResource* FindMenu(UINT id) const = 0;
-    virtual const std::vector<AcceleratorEntry>* FindAccelerators(UINT id) const = 0;
-    virtual const ToolBarResource* FindToolBar(UINT id) const = 0;
-    // The entry in `language`; empty when the string has none in it.
-    virtual QString FindString(UINT id, UINT language) const = 0;
-    // A Qt resource path, or empty when there is no such image.
-    virtual QString FindImage(UINT id) const = 0;
+// The program's resources by number, where the framework finds them.
+struct CResourceTable {
+    std::map<UINT, MenuResource> menus;
+    std::map<UINT, std::vector<AcceleratorEntry>> accelerators;
+    std::map<UINT, ToolBarResource> toolBars;
+    std::map<UINT, std::map<UINT, QString>> strings;   // by language, then id
+    std::map<UINT, QString> images;                    // Qt resource paths
+
+    // Null, or empty, when there is no such entry.
+    const MenuResource* FindMenu(UINT id) const;
+    const std::vector<AcceleratorEntry>* FindAccelerators(UINT id) const;
+    const ToolBarResource* FindToolBar(UINT id) const;
+    QString FindString(UINT id, UINT language) const;
+    QString FindImage(UINT id) const;
 };
 
-void AfxSetResources(const CResourceTable* table);
-const CResourceTable* AfxGetResources();
+// The program's table; an empty one until the program sets it.
+void AfxSetResources(const CResourceTable& table);
+const CResourceTable& AfxGetResources();
 CString AfxLoadString(UINT id, UINT language = 1033);

@@ -25,8 +25,8 @@ BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD /*ctrlStyle*/, DWORD style, con
 
 BOOL CToolBar::LoadToolBar(UINT resourceId)
 {
-    const CResourceTable* resources = AfxGetResources();
-    const ToolBarResource* layout = resources ? resources->FindToolBar(resourceId) : nullptr;
+    const CResourceTable& resources = AfxGetResources();
+    const ToolBarResource* layout = resources.FindToolBar(resourceId);
     if (!m_bar || !layout)
         return FALSE;
     // A second load lays the buttons out anew.
@@ -35,7 +35,7 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
     m_buttons.clear();
     m_items = layout->items;
     m_bar->setIconSize(layout->imageSize);
-    m_strip = QPixmap(resources->FindImage(resourceId));
+    m_strip = QPixmap(resources.FindImage(resourceId));
     auto* frame = qobject_cast<QMainWindow*>(m_bar->parentWidget());
     for (UINT id : m_items) {
         if (id == 0) {

@@ -16,16 +16,9 @@ UINT AfxVirtualKey(int qtKey)
 {
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
         return UINT(0x41 + (qtKey - Qt::Key_A));
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-        return UINT(0x30 + (qtKey - Qt::Key_0));
     switch (qtKey) {
     case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return 0x26;
     case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return 0x28;
-    case Qt::Key_Space: return 0x20;
-    case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
-    case Qt::Key_Escape: return 0x1B;
     default: return 0;
     }
 }

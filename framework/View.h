@@ -11,20 +11,17 @@ class QPainter;
 // A drawing context is a painter on the view.
 using CDC = QPainter;
 
+// What a window is created with: its size, 0 for the platform's choice.
 struct CREATESTRUCT {
-    int x = 0;
-    int y = 0;
     int cx = 0;
     int cy = 0;
-    long style = 0;
-    QString lpszClass;
 };
-using LPCREATESTRUCT = CREATESTRUCT*;
 
 // Virtual-key codes the program looks at.
 constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_RIGHT = 0x27;
-// The platform's virtual-key code for a Qt key, 0 when it has none.
+// The platform's virtual-key code for a letter or the left or right arrow;
+// 0 for any other key, which gets Qt's default handling.
 UINT AfxVirtualKey(int qtKey);
 
 // The client window that shows a document. Window messages reach the message

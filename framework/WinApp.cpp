@@ -61,9 +61,9 @@ void CWinApp::SetRegistryKey(const CString& key)
     m_pszRegistryKey = key;
 }
 
-void CWinApp::AddDocTemplate(CDocTemplate* docTemplate)
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
 {
-    m_templates.emplace_back(docTemplate);
+    m_templates.push_back(std::move(docTemplate));
 }
 
 CDocTemplate* CWinApp::GetFirstDocTemplate() const
@@ -128,7 +128,8 @@ int AfxWinMain(CWinApp& app, int argc, char** argv)
     // Answered before Qt starts, so they work without a display.
     app.InitApplicationName();
     if (const std::optional<int> status =
-            AfxAnswerCommandLine(app.m_pszAppName, app.m_pszVersion, argc, argv, std::cout, std::cerr))
+            AfxAnswerCommandLine(app.m_pszAppName, app.m_pszVersion, app.m_commandLineTexts, argc, argv,
+                                 std::cout, std::cerr))
         return *status;
     QApplication qtApp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

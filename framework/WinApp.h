@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/CmdTarget.h"
+#include "framework/CommandLine.h"
 
 #include <QStringList>
 
@@ -32,7 +33,7 @@ public:
 
     void SetRegistryKey(const CString& key);
     void LoadStdProfileSettings(UINT maxRecentFiles = 4);
-    void AddDocTemplate(CDocTemplate* docTemplate);
+    void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
     void ParseCommandLine(CCommandLineInfo& info);
     BOOL ProcessShellCommand(CCommandLineInfo& info);
     void AddToRecentFileList(const CString& path);
@@ -58,6 +59,7 @@ public:
     CString m_pszAppName;
     CString m_pszVersion;
     CString m_pszRegistryKey;
+    CommandLineTexts m_commandLineTexts;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -72,6 +74,18 @@ private:
 };
 
 CWinApp* AfxGetApp();
+
+// Shows the application's wait cursor for as long as it lives.
+class CWaitCursor {
+public:
+    CWaitCursor() { m_app->DoWaitCursor(1); }
+    ~CWaitCursor() { m_app->DoWaitCursor(-1); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    CWinApp* m_app = AfxGetApp();
+};
 
 // Creates the Qt application, runs the application's InitInstance and the message loop.
 int AfxWinMain(CWinApp& app, int argc, char** argv);

@@ -27,11 +27,10 @@ BOOL CWnd::ShowWindow(int nCmdShow)
 {
     QWidget* w = GetWidget();
     const BOOL wasVisible = w->isVisible();
-    switch (nCmdShow) {
-    case SW_HIDE: w->hide(); break;
-    case SW_SHOWMAXIMIZED: w->showMaximized(); break;
-    default: w->show(); break;
-    }
+    if (nCmdShow == SW_SHOWMAXIMIZED)
+        w->showMaximized();
+    else
+        w->show();
     return wasVisible;
 }
 
@@ -53,11 +52,6 @@ void CWnd::ClientToScreen(CRect* rect) const
     ClientToScreen(&topLeft);
     ClientToScreen(&bottomRight);
     *rect = CRect(topLeft, bottomRight);
-}
-
-long CWnd::GetStyle() const
-{
-    return GetWidget()->isVisible() ? WS_VISIBLE : 0;
 }
 
 void CWnd::SetCapture()

@@ -7,8 +7,6 @@
 class QWidget;
 
 constexpr long WS_VISIBLE = 0x10000000L;
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOW = 5;
 constexpr int SW_SHOWMAXIMIZED = 3;
 
 // Window behaviour shared by the frame and the view: invalidation, client
@@ -26,7 +24,6 @@ public:
     void GetClientRect(CRect* rect) const;
     void ClientToScreen(CPoint* point) const;
     void ClientToScreen(CRect* rect) const;
-    long GetStyle() const;
     void SetCapture();
 
 protected:

@@ -8,42 +8,51 @@
 
 namespace {
 
-const MenuResource mainMenu{{
-    {QStringLiteral("&File"), 0,
-     {{ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O")},
-      {ID_FILE_SAVE_AS, QStringLiteral("Save &As...\tCtrl+S")},
-      {0, QString()},
-      {ID_APP_EXIT, QStringLiteral("E&xit\tAlt+F4")}}},
-    {QStringLiteral("Rotate"), 0,
-     {{ID_ROTATE_LEFT, QStringLiteral("Left\t<--")},
-      {ID_ROTATE_RIGHT, QStringLiteral("Right\t -->")}}},
-    {QStringLiteral("Hot keys"), ID_HELP, {}},
-    {QStringLiteral("About"), ID_APP_ABOUT, {}},
-}};
-
-const std::vector<AcceleratorEntry> mainAccelerators{
-    {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
-    {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
-    {QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE},
-    {QKeySequence(Qt::CTRL | Qt::Key_Z), ID_EDIT_UNDO},
-    {QKeySequence(Qt::CTRL | Qt::Key_X), ID_EDIT_CUT},
-    {QKeySequence(Qt::CTRL | Qt::Key_C), ID_EDIT_COPY},
-    {QKeySequence(Qt::CTRL | Qt::Key_V), ID_EDIT_PASTE},
-    {QKeySequence(Qt::ALT | Qt::Key_Backspace), ID_EDIT_UNDO},
-    {QKeySequence(Qt::SHIFT | Qt::Key_Delete), ID_EDIT_CUT},
-    {QKeySequence(Qt::CTRL | Qt::Key_Insert), ID_EDIT_COPY},
-    {QKeySequence(Qt::SHIFT | Qt::Key_Insert), ID_EDIT_PASTE},
-    {QKeySequence(Qt::Key_F6), ID_NEXT_PANE},
-    {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
-};
-
-const ToolBarResource mainToolBar{
-    1, QSize(40, 40),
-    {ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_TOOLBAR_BUTTON_32774, 0, ID_ROTATE_LEFT, ID_ROTATE_RIGHT}};
-
-const std::map<UINT, QString>& Strings()
+MenuResource MainMenu()
 {
-    static const std::map<UINT, QString> strings{
+    return {{
+        {QStringLiteral("&File"), 0,
+         {{ID_FILE_OPEN, QStringLiteral("&Open...\tCtrl+O")},
+          {ID_FILE_SAVE_AS, QStringLiteral("Save &As...\tCtrl+S")},
+          {0, QString()},
+          {ID_APP_EXIT, QStringLiteral("E&xit\tAlt+F4")}}},
+        {QStringLiteral("Rotate"), 0,
+         {{ID_ROTATE_LEFT, QStringLiteral("Left\t<--")},
+          {ID_ROTATE_RIGHT, QStringLiteral("Right\t -->")}}},
+        {QStringLiteral("Hot keys"), ID_HELP, {}},
+        {QStringLiteral("About"), ID_APP_ABOUT, {}},
+    }};
+}
+
+std::vector<AcceleratorEntry> MainAccelerators()
+{
+    return {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), ID_FILE_NEW},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), ID_EDIT_UNDO},
+        {QKeySequence(Qt::CTRL | Qt::Key_X), ID_EDIT_CUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_C), ID_EDIT_COPY},
+        {QKeySequence(Qt::CTRL | Qt::Key_V), ID_EDIT_PASTE},
+        {QKeySequence(Qt::ALT | Qt::Key_Backspace), ID_EDIT_UNDO},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Delete), ID_EDIT_CUT},
+        {QKeySequence(Qt::CTRL | Qt::Key_Insert), ID_EDIT_COPY},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Insert), ID_EDIT_PASTE},
+        {QKeySequence(Qt::Key_F6), ID_NEXT_PANE},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE},
+    };
+}
+
+ToolBarResource MainToolBar()
+{
+    return {
+        1, QSize(40, 40),
+        {ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_TOOLBAR_BUTTON_32774, 0, ID_ROTATE_LEFT, ID_ROTATE_RIGHT}};
+}
+
+std::map<UINT, QString> EnglishStrings()
+{
+    return {
         {IDR_MAINFRAME, QStringLiteral("Veilcut\n\nVeilcu\n\n\nVeilcut.Document\nVeilcu Document")},
         {AFX_IDS_APP_TITLE, QStringLiteral("Veilcut")},
         {AFX_IDS_IDLEMESSAGE, QStringLiteral("Ready")},
@@ -84,12 +93,11 @@ const std::map<UINT, QString>& Strings()
         {AFX_IDS_SCRESTORE, QStringLiteral("Restore the window to normal size")},
         {AFX_IDS_SCTASKLIST, QStringLiteral("Activate Task List")},
     };
-    return strings;
 }
 
-const std::map<UINT, QString>& Images()
+std::map<UINT, QString> Images()
 {
-    static const std::map<UINT, QString> images{
+    return {
         {IDR_MAINFRAME, QStringLiteral(":/images/icon128_256.png")},
         {IDR_VeilcutTYPE, QStringLiteral(":/images/icon129.png")},
         {IDC_CLOSED_HAND, QStringLiteral(":/images/cursor132.png")},
@@ -101,51 +109,32 @@ const std::map<UINT, QString>& Images()
         {IDB_ROTATE_LEFT, QStringLiteral(":/images/bmp146.png")},
         {IDI_EMPTY, QStringLiteral(":/images/icon147.png")},
     };
-    return images;
+}
+
+CResourceTable MakeTable()
+{
+    CResourceTable table;
+    table.menus[IDR_MAINFRAME] = MainMenu();
+    table.accelerators[IDR_MAINFRAME] = MainAccelerators();
+    table.toolBars[IDR_TOOLBAR] = MainToolBar();
+    std::map<UINT, QString>& english = table.strings[LANG_ENGLISH_US];
+    english = EnglishStrings();
+    for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 16; ++id)
+        english[id] = QStringLiteral("Open this document");
+    table.strings[LANG_DUTCH][ID_FILE_OPEN] = QStringLiteral("Open Photo (JPG or BMP)");
+    table.images = Images();
+    return table;
 }
 
 } // namespace
 
-const MenuResource* CVeilcutResources::FindMenu(UINT id) const
+const CResourceTable& VeilcutResources()
 {
-    return id == IDR_MAINFRAME ? &mainMenu : nullptr;
-}
-
-const std::vector<AcceleratorEntry>* CVeilcutResources::FindAccelerators(UINT id) const
-{
-    return id == IDR_MAINFRAME ? &mainAccelerators : nullptr;
-}
-
-const ToolBarResource* CVeilcutResources::FindToolBar(UINT id) const
-{
-    return id == IDR_TOOLBAR ? &mainToolBar : nullptr;
-}
-
-QString CVeilcutResources::FindString(UINT id, UINT language) const
-{
-    if (language == LANG_DUTCH)
-        return id == ID_FILE_OPEN ? QStringLiteral("Open Photo (JPG or BMP)") : QString();
-    if (language != LANG_ENGLISH_US)
-        return QString();
-    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + 16)
-        return QStringLiteral("Open this document");
-    const auto it = Strings().find(id);
-    return it == Strings().end() ? QString() : it->second;
-}
-
-QString CVeilcutResources::FindImage(UINT id) const
-{
-    const auto it = Images().find(id);
-    return it == Images().end() ? QString() : it->second;
-}
-
-const CVeilcutResources& VeilcutResources()
-{
-    static const CVeilcutResources table = [] {
+    static const CResourceTable table = [] {
         // The pictures are compiled into the static library; make sure they are linked in.
         Q_INIT_RESOURCE(Veilcut);
-        return CVeilcutResources();
+        return MakeTable();
     }();
-    AfxSetResources(&table);
+    AfxSetResources(table);
     return table;
 }

@@ -1,5 +1,6 @@
 #include "tests/AppSession.h"
 
+#include "framework/CmdUI.h"
 #include "framework/DocTemplate.h"
 #include "framework/Profile.h"
 #include "app/MaskSettings.h"
@@ -7,10 +8,24 @@
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
+#include "resources/resource.h"
 
 #include <QCoreApplication>
 #include <QTest>
 #include <gtest/gtest.h>
+
+bool ActivateAndWait(QWidget* window)
+{
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+bool CommandEnabled(CCmdTarget* target, unsigned id)
+{
+    CCmdUI ui(id);
+    ui.DoUpdate(target);
+    return ui.m_bEnabled;
+}
 
 AppSession::AppSession(const QString& commandLinePath, Settings settings)
 {
@@ -18,7 +33,7 @@ AppSession::AppSession(const QString& commandLinePath, Settings settings)
     UseProgramProfile();
     if (settings == Settings::Cleared)
         ClearSettings();
-    theApp.AddDocTemplate(CSingleDocTemplate::Make<CVeilcutDoc, CMainFrame, CVeilcutView>(128));
+    theApp.AddDocTemplate(CSingleDocTemplate::Make<CVeilcutDoc, CMainFrame, CVeilcutView>(IDR_MAINFRAME));
     CCommandLineInfo info;
     if (!commandLinePath.isEmpty()) {
         info.m_nShellCommand = CCommandLineInfo::FileOpen;
@@ -77,9 +92,7 @@ void AppSession::LayOutBlankPicture(int W, int H, unsigned w, unsigned h)
 {
     SetClientSize(W, H);
     CVeilcutDoc* document = doc();
-    if (document->m_picture)
-        FreeImage_Unload(document->m_picture);
-    document->m_picture = FreeImage_Allocate(int(w), int(h), 24);
+    document->m_picture.reset(FreeImage_Allocate(int(w), int(h), 24));
     document->FitToView();
 }
 

@@ -8,9 +8,18 @@
 #include <memory>
 #include <optional>
 
+class CCmdTarget;
 class CMainFrame;
 class CVeilcutDoc;
 class CVeilcutView;
+class QWidget;
+
+// Makes `window` the active one, the only one keys reach shortcuts in;
+// false when it does not become active.
+[[nodiscard]] bool ActivateAndWait(QWidget* window);
+
+// Whether the update handlers on the routing chain from `target` enable command `id`.
+bool CommandEnabled(CCmdTarget* target, unsigned id);
 
 // The program started as at launch (template registered, command line
 // processed) with scripted dialogs, torn down again at the end of a test.

@@ -107,7 +107,7 @@ TEST(AppShell, PictureCommandsFollowTheDocumentBeforeThePopupOpens)
     EXPECT_FALSE(MenuItemNamed(rotate, QStringLiteral("Left\t<--"))->isEnabled());
     EXPECT_FALSE(MenuItemNamed(rotate, QStringLiteral("Right\t -->"))->isEnabled());
 
-    session.doc()->m_picture = FreeImage_Allocate(4, 4, 24);
+    session.doc()->m_picture.reset(FreeImage_Allocate(4, 4, 24));
     showMenus();
     EXPECT_TRUE(MenuItemNamed(file, QStringLiteral("Save &As...\tCtrl+S"))->isEnabled());
     EXPECT_TRUE(MenuItemNamed(rotate, QStringLiteral("Left\t<--"))->isEnabled());
@@ -133,7 +133,7 @@ TEST(AppShell, ToolbarButtonsFollowTheDocumentWhenIdle)
     EXPECT_FALSE(enabled(5));
     EXPECT_FALSE(enabled(6));
 
-    session.doc()->m_picture = FreeImage_Allocate(4, 4, 24);
+    session.doc()->m_picture.reset(FreeImage_Allocate(4, 4, 24));
     RunEventLoopFor(20);
     EXPECT_TRUE(enabled(1));
     EXPECT_FALSE(enabled(3)) << "the empty button has no handler and stays disabled";
@@ -146,8 +146,7 @@ TEST(AppShell, CtrlSSendsTheFrameworkSaveNotSaveAs)
 {
     AppSession session;
     session.frame()->show();
-    session.frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+    ASSERT_TRUE(ActivateAndWait(session.frame()));
     session.dialogs.CancelFileDialog();
     QTest::keyClick(session.view(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 1u);

@@ -123,7 +123,7 @@ Loaded LoadBmp(const QByteArray& bytes)
 {
     const PictureBytes source{reinterpret_cast<const uchar*>(bytes.constData()), std::uint64_t(bytes.size()), -1};
     Loaded loaded;
-    loaded.dib.reset(LoadPictureBytes(FIF_BMP, source, 0, &loaded.failure));
+    loaded.dib = LoadPictureBytes(FIF_BMP, source, 0, &loaded.failure);
     return loaded;
 }
 

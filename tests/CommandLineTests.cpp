@@ -1,3 +1,4 @@
+#include "app/VeilcutApp.h"
 #include "framework/CommandLine.h"
 
 #include <QProcess>
@@ -36,7 +37,8 @@ TEST_P(CommandLine, AnswersBeforeAnyWindow)
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     std::ostringstream out, err;
     const std::optional<int> status = AfxAnswerCommandLine(QStringLiteral("Veilcut"), QStringLiteral("1.0.0.1"),
-                                                           int(argv.size()), argv.data(), out, err);
+                                                           theApp.m_commandLineTexts, int(argv.size()),
+                                                           argv.data(), out, err);
     EXPECT_EQ(status.value_or(-1), c.status);
     EXPECT_NE(out.str().find(c.out), std::string::npos) << out.str();
     EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();

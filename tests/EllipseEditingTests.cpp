@@ -76,7 +76,7 @@ protected:
     void SetUp() override
     {
         session.SetClientSize(800, 600);
-        doc()->m_picture = FreeImage_Allocate(400, 300, 24);
+        doc()->m_picture.reset(FreeImage_Allocate(400, 300, 24));
         doc()->FitToView();
         view()->m_ellipse = kEllipse;
     }

@@ -9,6 +9,7 @@
 #include "document/FileCalls.h"
 #include "document/MaskBurn.h"
 #include "document/VeilcutDoc.h"
+#include "resources/resource.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +42,6 @@ public:
 #endif
 };
 
-constexpr unsigned kOpen = 57601;
 const QString kSaveError = QStringLiteral("Can't save picture,\n unknown error.");
 
 enum class Fault {
@@ -258,7 +258,7 @@ protected:
         ASSERT_TRUE(FreeImage_Save(FIF_BMP, picture.get(), QFile::encodeName(original).constData(), 0));
         session.SetClientSize(800, 600);
         session.dialogs.ChooseFile(original);
-        session.Command(kOpen);
+        session.Command(ID_FILE_OPEN);
         ASSERT_TRUE(session.doc()->m_picture);
     }
     void TearDown() override { QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }

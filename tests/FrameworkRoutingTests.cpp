@@ -2,10 +2,12 @@
 #include "framework/CmdUI.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
+#include "tests/AppSession.h"
 #include "tests/FakeDialogHost.h"
 #include "framework/FrameWnd.h"
 #include "framework/View.h"
 #include "app/VeilcutApp.h"
+#include "resources/resource.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -173,8 +175,7 @@ protected:
     void ShowActive()
     {
         frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+        ASSERT_TRUE(ActivateAndWait(frame));
     }
 
     // Whether the view kept the wheel turn for itself.
@@ -186,13 +187,6 @@ protected:
         // The view itself, not the parents an unused turn would go on to.
         static_cast<QObject*>(view)->event(&wheel);
         return wheel.isAccepted();
-    }
-
-    bool Enabled(UINT id)
-    {
-        CCmdUI ui(id);
-        ui.DoUpdate(frame);
-        return ui.m_bEnabled;
     }
 
     CFrameWnd* frame = nullptr;
@@ -230,7 +224,7 @@ TEST_F(FrameworkRouting, UpdateHandlersDecideEnableStates)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        EXPECT_EQ(Enabled(c.id), c.enabled);
+        EXPECT_EQ(CommandEnabled(frame, c.id), c.enabled);
     }
 }
 
@@ -252,7 +246,7 @@ TEST_F(FrameworkRouting, HelpKeyIssuesHelpCommandToTheView)
 
 TEST_F(FrameworkRouting, AcceleratorWithoutHandlerIsTakenBeforeTheView)
 {
-    Start(128);
+    Start(IDR_MAINFRAME);
     ShowActive();
     QWidget* view = frame->GetActiveView();
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
@@ -294,7 +288,7 @@ TEST_F(FrameworkRouting, SecondPressOfADoubleClickStartsNothing)
 
 TEST_F(FrameworkRouting, FrameCaptionIsDocumentTitleThenWindowTitle)
 {
-    Start(128);
+    Start(IDR_MAINFRAME);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Untitled - Veilcut"));
     frame->GetActiveDocument()->SetTitle(QStringLiteral("face.jpg"));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("face.jpg - Veilcut"));
@@ -374,7 +368,7 @@ TEST_F(FrameworkRouting, HandlersOfQtBasedWindowsRunOnTheirOwnObject)
         {"key", [&] { QTest::keyClick(view, Qt::Key_Z); }, view->Own()},
         {"wheel", [&] { WheelAccepted(120); }, view->Own()},
         {"command in the frame", [&] { frame->SendCommand(ID_FRAME_ONLY); }, routingFrame->Own()},
-        {"update in the frame", [&] { Enabled(ID_UPDATE_IN_FRAME); }, routingFrame->Own()},
+        {"update in the frame", [&] { CommandEnabled(frame, ID_UPDATE_IN_FRAME); }, routingFrame->Own()},
         {"close", [&] { frame->close(); }, routingFrame->Own()},
     };
     for (const Row& row : rows) {

@@ -21,10 +21,8 @@ TEST(FuzzRegressions, EveryKeptInputLoadsOrIsRefused)
         const PictureBytes source{reinterpret_cast<const uchar*>(bytes.constData()), std::uint64_t(bytes.size()), -1};
         for (const auto& [format, flags] : {std::pair{FIF_JPEG, JPEG_ACCURATE}, std::pair{FIF_BMP, BMP_DEFAULT}}) {
             PictureLoadFailure failure = PictureLoadFailure::None;
-            FIBITMAP* loaded = LoadPictureBytes(format, source, flags, &failure);
+            const BitmapPtr loaded = LoadPictureBytes(format, source, flags, &failure);
             EXPECT_EQ(loaded != nullptr, failure == PictureLoadFailure::None);
-            if (loaded)
-                FreeImage_Unload(loaded);
         }
         ++replayed;
     }

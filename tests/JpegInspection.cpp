@@ -1,5 +1,6 @@
 #include "tests/JpegInspection.h"
 
+#include "document/JpegMetadataFilter.h"
 #include "tests/TestPictures.h"
 
 #include <QFile>
@@ -13,6 +14,29 @@ QByteArray ReadWholeFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg)
+{
+    const std::optional<JpegLayout> layout =
+        WalkJpeg(reinterpret_cast<const uchar*>(jpeg.constData()), std::uint64_t(jpeg.size()));
+    if (!layout)
+        return std::nullopt;
+    QByteArray out;
+    for (const BytePiece& piece : layout->kept)
+        out.append(jpeg.constData() + piece.offset, qsizetype(piece.length));
+    return out;
+}
+
+QByteArray SegmentBytes(char marker, const QByteArray& payload)
+{
+    const qsizetype length = payload.size() + 2;
+    return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
+}
+
+QByteArray WithSegment(const QByteArray& jpeg, char marker, const QByteArray& payload)
+{
+    return jpeg.left(2) + SegmentBytes(marker, payload) + jpeg.mid(2);
 }
 
 std::vector<std::string> JpegMarkers(const QByteArray& file)

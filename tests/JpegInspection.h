@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,14 @@
 // that nothing of an original travels into a saved picture.
 
 QByteArray ReadWholeFile(const QString& path);
+
+// The pieces of `jpeg` the loader hands the decoder (WalkJpeg), joined into one stream.
+std::optional<QByteArray> StripJpegMetadata(const QByteArray& jpeg);
+
+// A marker segment: 0xFF, `marker`, the length (counting itself) and `payload`.
+QByteArray SegmentBytes(char marker, const QByteArray& payload);
+// `jpeg` with that segment put right after its SOI.
+QByteArray WithSegment(const QByteArray& jpeg, char marker, const QByteArray& payload);
 
 // Names the segments of a JPEG file in order ("SOI", "DQT", "APP0 JFIF", ...).
 std::vector<std::string> JpegMarkers(const QByteArray& file);

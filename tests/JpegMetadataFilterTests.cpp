@@ -1,4 +1,5 @@
 #include "document/JpegMetadataFilter.h"
+#include "tests/JpegInspection.h"
 
 #include <gtest/gtest.h>
 

@@ -17,8 +17,7 @@ protected:
     void SetUp() override
     {
         session.SetClientSize(640, 480);
-        session.frame()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+        ASSERT_TRUE(ActivateAndWait(session.frame()));
     }
     CVeilcutView* view() const { return session.view(); }
     CVeilcutDoc* doc() const { return session.doc(); }
@@ -69,14 +68,14 @@ TEST_F(KeyCommands, ArrowsTurnOnlyAPictureAndActOnEveryRepeat)
 
     ShowPicture(40, 30);
     QTest::keyClick(view(), Qt::Key_Right);
-    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture), 30u);
+    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture.get()), 30u);
     EXPECT_TRUE(doc()->IsModified());
     QTest::keyClick(view(), Qt::Key_Left);
-    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture), 40u);
+    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture.get()), 40u);
     // Holding the key down turns again on the repeat.
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), true);
     QCoreApplication::sendEvent(view(), &repeat);
-    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture), 30u);
+    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture.get()), 30u);
 }
 
 TEST_F(KeyCommands, HotKeysListComesFromTheMenuBarAndF1)
@@ -115,12 +114,12 @@ TEST_F(KeyCommands, WheelChangesNothing)
 {
     ShowPicture(40, 30);
     const CRect ellipse = view()->m_ellipse;
-    FIBITMAP* picture = doc()->m_picture;
+    FIBITMAP* picture = doc()->m_picture.get();
     QWheelEvent wheel(QPointF(100, 100), view()->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(view(), &wheel);
     EXPECT_EQ(view()->m_ellipse, ellipse);
-    EXPECT_EQ(doc()->m_picture, picture);
+    EXPECT_EQ(doc()->m_picture.get(), picture);
     EXPECT_FALSE(doc()->IsModified());
 }
 

@@ -120,8 +120,8 @@ TEST_F(FitToViewTest, FillsTheClientAndRecordsTheLayout)
         EXPECT_EQ(view->m_clipRect, CRect(CPoint(view->mapToGlobal(QPoint(r.left, r.top))),
                                           CPoint(view->mapToGlobal(QPoint(r.right, r.bottom)))));
         ASSERT_NE(doc->m_display, nullptr);
-        EXPECT_EQ(int(FreeImage_GetWidth(doc->m_display)), r.Width());
-        EXPECT_EQ(int(FreeImage_GetHeight(doc->m_display)), r.Height());
+        EXPECT_EQ(int(FreeImage_GetWidth(doc->m_display.get())), r.Width());
+        EXPECT_EQ(int(FreeImage_GetHeight(doc->m_display.get())), r.Height());
     }
 }
 
@@ -200,8 +200,7 @@ TEST_F(FitToViewTest, ResizeLaysOutAgainOverTheSamePicturePixels)
     Layout(700, 500, 900, 600);
     CVeilcutDoc* doc = session.doc();
     CVeilcutView* view = session.view();
-    FreeImage_Unload(doc->m_picture);
-    doc->m_picture = MakeNoisePicture(900, 600, 5).release();
+    doc->m_picture = MakeNoisePicture(900, 600, 5);
     view->m_ellipse = CRect(200, 120, 310, 300);
     const CRect& r = view->m_displayRect;
     for (const QSize size : {QSize(400, 300), QSize(1000, 800), QSize(300, 700), QSize(1200, 300)}) {
@@ -219,8 +218,8 @@ TEST_F(FitToViewTest, ResizeLaysOutAgainOverTheSamePicturePixels)
         offset.OffsetRect(-view->m_origin.x, -view->m_origin.y);
         EXPECT_EQ(doc->m_maskOffset, offset);
         const BitmapPtr expected(FreeImage_Allocate(r.Width(), r.Height(), 24));
-        ResamplePixelByPixel(doc->m_picture, 900, 600, fresh.scale, expected.get());
-        EXPECT_EQ(DescribeDifference(expected.get(), doc->m_display), "");
+        ResamplePixelByPixel(doc->m_picture.get(), 900, 600, fresh.scale, expected.get());
+        EXPECT_EQ(DescribeDifference(expected.get(), doc->m_display.get()), "");
     }
     EXPECT_FALSE(doc->IsModified());
 }
@@ -247,7 +246,7 @@ TEST_F(FitToViewTest, ResizeWithoutALaidOutPictureLaysNothingOut)
 {
     Resize(400, 300);
     Resize(450, 350);
-    session.doc()->m_picture = FreeImage_Allocate(64, 48, 24);
+    session.doc()->m_picture.reset(FreeImage_Allocate(64, 48, 24));
     Resize(500, 350);
     EXPECT_EQ(session.view()->m_clientRect, CRect());
     EXPECT_EQ(session.doc()->m_display, nullptr);

@@ -38,7 +38,7 @@ Loaded LoadBytes(FREE_IMAGE_FORMAT format, const QByteArray& bytes, int flags)
 {
     const PictureBytes source{reinterpret_cast<const uchar*>(bytes.constData()), std::uint64_t(bytes.size()), -1};
     Loaded loaded;
-    loaded.dib.reset(LoadPictureBytes(format, source, flags, &loaded.failure));
+    loaded.dib = LoadPictureBytes(format, source, flags, &loaded.failure);
     return loaded;
 }
 

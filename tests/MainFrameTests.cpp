@@ -30,8 +30,7 @@ QToolBar* BarOf(AppSession& session)
 void ShowActive(AppSession& session)
 {
     session.frame()->showNormal();
-    session.frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+    ASSERT_TRUE(ActivateAndWait(session.frame()));
 }
 
 // Drags the bar by its gripper to `to`, in the frame's coordinates.

@@ -20,26 +20,8 @@ struct Loaded {
 Loaded Load(FREE_IMAGE_FORMAT format, const QString& path, int flags)
 {
     Loaded loaded;
-    loaded.dib.reset(LoadPictureFile(format, path, flags, &loaded.failure));
+    loaded.dib = LoadPictureFile(format, path, flags, &loaded.failure);
     return loaded;
-}
-
-BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags)
-{
-    return BitmapPtr(FreeImage_Load(format, QFile::encodeName(path).constData(), flags));
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray Segment(char marker, const QByteArray& payload)
-{
-    const qsizetype length = payload.size() + 2;
-    return QByteArray("\xFF") + marker + char(length >> 8) + char(length & 0xFF) + payload;
 }
 
 BitmapPtr SmoothPicture(unsigned width, unsigned height)
@@ -98,13 +80,13 @@ TEST(LoadPictureFile, JpegWithDamagedMetadataLoadsWithoutIt)
     const QByteArray clean = EncodePicture(FIF_JPEG, SmoothPicture(123, 77).get(), JPEG_DEFAULT);
     // A TIFF block whose single IFD claims 65535 entries, an EXIF sub-IFD far past
     // the end and a maker name of 256 MB.
-    const QByteArray exif = Segment('\xE1', QByteArray("Exif\0\0", 6) + QByteArray::fromHex(
+    const QByteArray exif = SegmentBytes('\xE1', QByteArray("Exif\0\0", 6) + QByteArray::fromHex(
         "49492A00 08000000 FFFF"
         "6987 0400 01000000 F0FFFF7F"
         "0F01 0200 00000010 00FFFFFF"
         "FFFFFF7F"));
-    const QByteArray comment = Segment('\xFE', "hidden notes");
-    const QByteArray photoshop = Segment('\xED', QByteArray("Photoshop 3.0\0" "8BIM", 18) +
+    const QByteArray comment = SegmentBytes('\xFE', "hidden notes");
+    const QByteArray photoshop = SegmentBytes('\xED', QByteArray("Photoshop 3.0\0" "8BIM", 18) +
                                                      QByteArray::fromHex("0404 0000 FFFFFFF0"));
     const QByteArray damaged = clean.left(2) + exif + comment + photoshop + clean.mid(2);
 
@@ -127,7 +109,7 @@ TEST(LoadPictureFile, DropsACommentThatAPlainLoadKeeps)
 {
     const QByteArray clean = EncodePicture(FIF_JPEG, MakeNoisePicture(8, 8, 3).get(), JPEG_DEFAULT);
     const QString path = MakeScratchFolder("loader-comment") + "/commented.jpg";
-    WriteFile(path, clean.left(2) + Segment('\xFE', "a note") + clean.mid(2));
+    WriteFile(path, WithSegment(clean, '\xFE', "a note"));
 
     const BitmapPtr plain = PlainLoad(FIF_JPEG, path, JPEG_ACCURATE);
     ASSERT_TRUE(plain);

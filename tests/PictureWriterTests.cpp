@@ -22,21 +22,9 @@
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 QStringList FolderEntries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-BitmapPtr LoadPicture(FREE_IMAGE_FORMAT format, const QString& path)
-{
-    return BitmapPtr(FreeImage_Load(format, QFile::encodeName(path).constData(), 0));
 }
 
 } // namespace
@@ -58,7 +46,7 @@ TEST(WritePictureFile, JpegHoldsNothingButThePicture)
 
     ASSERT_TRUE(WritePictureFile(dib.get(), FIF_JPEG, JPEG_QUALITYSUPERB, path));
     ExpectOnlyPictureMarkers(path);
-    const BitmapPtr reloaded = LoadPicture(FIF_JPEG, path);
+    const BitmapPtr reloaded = PlainLoad(FIF_JPEG, path);
     ExpectNoMetadata(reloaded.get());
 }
 
@@ -73,7 +61,7 @@ TEST(WritePictureFile, DropsWhatAPlainSaveKeepsFromALoadedJpeg)
         AttachEverything(dib.get());
         ASSERT_TRUE(FreeImage_Save(FIF_JPEG, dib.get(), QFile::encodeName(folder + "/camera.jpg"), JPEG_QUALITYSUPERB));
     }
-    const BitmapPtr loaded = LoadPicture(FIF_JPEG, folder + "/camera.jpg");
+    const BitmapPtr loaded = PlainLoad(FIF_JPEG, folder + "/camera.jpg");
     ASSERT_NE(loaded, nullptr);
     FITAG* make = nullptr;
     ASSERT_TRUE(FreeImage_GetMetadata(FIMD_EXIF_MAIN, loaded.get(), "Make", &make));
@@ -87,7 +75,7 @@ TEST(WritePictureFile, DropsWhatAPlainSaveKeepsFromALoadedJpeg)
 
     ASSERT_TRUE(WritePictureFile(loaded.get(), FIF_JPEG, JPEG_QUALITYSUPERB, folder + "/masked.jpg"));
     ExpectOnlyPictureMarkers(folder + "/masked.jpg");
-    const BitmapPtr reloaded = LoadPicture(FIF_JPEG, folder + "/masked.jpg");
+    const BitmapPtr reloaded = PlainLoad(FIF_JPEG, folder + "/masked.jpg");
     ExpectNoMetadata(reloaded.get());
 }
 
@@ -99,7 +87,7 @@ TEST(WritePictureFile, BmpReplacesAnExistingFile)
     const BitmapPtr dib = MakeNoisePicture(37, 23, 4);
 
     ASSERT_TRUE(WritePictureFile(dib.get(), FIF_BMP, 0, folder + "/" + name));
-    EXPECT_EQ(DescribeDifference(dib.get(), LoadPicture(FIF_BMP, folder + "/" + name).get()), "");
+    EXPECT_EQ(DescribeDifference(dib.get(), PlainLoad(FIF_BMP, folder + "/" + name).get()), "");
     EXPECT_EQ(FolderEntries(folder), QStringList{name});
 }
 
@@ -246,7 +234,7 @@ TEST(WritePictureFile, ReplacingKeepsPermissionsAndLinks)
         EXPECT_TRUE(QFileInfo(link).isSymLink());
         // Owner, group and others; the current user's bits depend on who runs the test.
         EXPECT_EQ(QFileInfo(real).permissions() & 0x7077, c.permissions & 0x7077);
-        EXPECT_EQ(DescribeDifference(dib.get(), LoadPicture(FIF_BMP, real).get()), "");
+        EXPECT_EQ(DescribeDifference(dib.get(), PlainLoad(FIF_BMP, real).get()), "");
     }
     EXPECT_EQ(FolderEntries(folder).size(), 4);
 }

@@ -21,7 +21,7 @@ namespace {
 
 const char* Name(QuarterTurn turn) { return turn == QuarterTurn::Left ? "left" : "right"; }
 
-BitmapPtr Turn(FIBITMAP* picture, QuarterTurn turn) { return BitmapPtr(TurnPicture(picture, turn)); }
+BitmapPtr Turn(FIBITMAP* picture, QuarterTurn turn) { return TurnPicture(picture, turn); }
 
 // Letters stand for colours in the worked example.
 Bgr Letter(char c) { return Bgr{BYTE(c), BYTE(c + 1), BYTE(c + 2)}; }
@@ -211,12 +211,12 @@ TEST_P(RotateCommandCases, TurnsLaysOutAnewAndMarksModified)
     session.Command(c.command);
 
     ASSERT_NE(doc()->m_picture, nullptr);
-    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture), c.picture.height);
-    EXPECT_EQ(FreeImage_GetHeight(doc()->m_picture), c.picture.width);
+    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture.get()), c.picture.height);
+    EXPECT_EQ(FreeImage_GetHeight(doc()->m_picture.get()), c.picture.width);
     if (small) {
         const QuarterTurn turn = c.command == ID_ROTATE_LEFT ? QuarterTurn::Left : QuarterTurn::Right;
         const BitmapPtr expected(TurnPixelByPixel(original.get(), turn));
-        EXPECT_EQ(DescribeDifference(expected.get(), doc()->m_picture), "");
+        EXPECT_EQ(DescribeDifference(expected.get(), doc()->m_picture.get()), "");
     }
     EXPECT_TRUE(doc()->IsModified());
     EXPECT_EQ(doc()->m_pictureRect, CRect(0, 0, int(c.picture.height), int(c.picture.width)));
@@ -224,8 +224,8 @@ TEST_P(RotateCommandCases, TurnsLaysOutAnewAndMarksModified)
     EXPECT_EQ(view()->m_origin, CPoint(959, 0));
     EXPECT_EQ(view()->m_ellipse, c.ellipse);
     ASSERT_NE(doc()->m_display, nullptr);
-    EXPECT_EQ(int(FreeImage_GetWidth(doc()->m_display)), c.displayRect.Width());
-    EXPECT_EQ(int(FreeImage_GetHeight(doc()->m_display)), c.displayRect.Height());
+    EXPECT_EQ(int(FreeImage_GetWidth(doc()->m_display.get())), c.displayRect.Width());
+    EXPECT_EQ(int(FreeImage_GetHeight(doc()->m_display.get())), c.displayRect.Height());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -242,7 +242,7 @@ struct DocumentState {
 
 DocumentState StateOf(CVeilcutDoc* doc, CVeilcutView* view)
 {
-    return {doc->m_picture,     doc->m_display,     doc->IsModified(), doc->m_pictureRect,
+    return {doc->m_picture.get(), doc->m_display.get(), doc->IsModified(), doc->m_pictureRect,
             view->m_displayRect, view->m_ellipse, doc->m_scale};
 }
 
@@ -275,8 +275,7 @@ TEST_F(RotateCommandTest, DocumentStaysAsItWasWhenTheTurnCannotBeAllocated)
 {
     const BitmapPtr original = MakeNoisePicture(40, 30, 5);
     Open(original.get());
-    FreeImage_Unload(doc()->m_picture);
-    doc()->m_picture = UnallocatablePicture().release();
+    doc()->m_picture = UnallocatablePicture();
     ExpectNoEffect(session);
     EXPECT_FALSE(doc()->IsModified());
 }

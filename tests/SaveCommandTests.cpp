@@ -5,6 +5,7 @@
 #include "app/MainFrm.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
+#include "resources/resource.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr unsigned kOpen = 57601, kSave = 57603, kSaveAs = 57604;
 const Bgr kGray{153, 153, 153};
 const QString kSaveError = QStringLiteral("Can't save picture,\n unknown error.");
 const QString kUnsupported =
@@ -34,8 +34,7 @@ QStringList Entries(const QString& folder)
 
 BitmapPtr Load(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    return BitmapPtr(FreeImage_Load(FreeImage_GetFileType(name.constData(), 0), name.constData(), 0));
+    return PlainLoad(FreeImage_GetFileType(QFile::encodeName(path).constData(), 0), path);
 }
 
 BitmapPtr Clone(FIBITMAP* dib) { return BitmapPtr(FreeImage_Clone(dib)); }
@@ -61,7 +60,7 @@ protected:
     {
         session.SetClientSize(800, 600);
         original = MakeNoisePicture(400, 300, 7);
-        doc()->m_picture = FreeImage_Clone(original.get());
+        doc()->m_picture.reset(FreeImage_Clone(original.get()));
         doc()->FitToView();
         doc()->m_fileName = QStringLiteral("face.jpg");
         ASSERT_EQ(session.view()->m_displayRect, CRect(0, 0, 800, 600));
@@ -84,15 +83,15 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
     doc()->m_saveDir = QStringLiteral("/somewhere/else/");
     const CString title = doc()->GetTitle();
     session.dialogs.CancelFileDialog();
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(session.dialogs.fileDialogs.size(), 1u);
     EXPECT_TRUE(session.dialogs.messages.empty());
-    EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture), "");
+    EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
     EXPECT_EQ(doc()->m_saveDir, QStringLiteral("/somewhere/else/"));
     EXPECT_TRUE(Entries(folder).isEmpty());
 
     session.dialogs.ChooseFile(Path("out.bmp"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 2u);
     const FileDialogRequest& request = session.dialogs.fileDialogs[1];
     EXPECT_FALSE(request.open);
@@ -109,7 +108,7 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
     // A refused name still moves the folder on.
     const QString other = MakeScratchFolder(QStringLiteral("SaveAsOther"));
     session.dialogs.ChooseFile(other + QStringLiteral("/out.png"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(doc()->m_saveDir, other + QLatin1Char('/'));
     EXPECT_TRUE(Entries(other).isEmpty());
 }
@@ -126,14 +125,14 @@ TEST_F(SaveCommandTest, SuffixChoosesTheFormatByteForByte)
         SCOPED_TRACE(c.name);
         session.dialogs.messages.clear();
         doc()->SetModifiedFlag(TRUE);
-        const BitmapPtr before = Clone(doc()->m_picture);
+        const BitmapPtr before = Clone(doc()->m_picture.get());
         const BOOL saved = doc()->OnSaveDocument(Path(c.name));
         if (c.format == FIF_UNKNOWN) {
             EXPECT_FALSE(saved);
             ASSERT_EQ(session.dialogs.messages.size(), 1u);
             EXPECT_EQ(session.dialogs.messages[0].text, kUnsupported);
             EXPECT_EQ(session.dialogs.messages[0].type, UINT(MB_OK));
-            EXPECT_EQ(DescribeDifference(before.get(), doc()->m_picture), "");
+            EXPECT_EQ(DescribeDifference(before.get(), doc()->m_picture.get()), "");
             EXPECT_TRUE(doc()->IsModified());
             EXPECT_FALSE(QFile::exists(Path(c.name)));
         } else {
@@ -149,33 +148,33 @@ TEST_F(SaveCommandTest, SavedFileCarriesTheEllipseMappedToPicturePixels)
 {
     ShowPicture();
     // Display pixel under the ellipse centre (201, 180): (201, 600 - 1 - 180).
-    ASSERT_NE(PixelAt(doc()->m_display, 201, 419), kGray);
+    ASSERT_NE(PixelAt(doc()->m_display.get(), 201, 419), kGray);
     session.dialogs.ChooseFile(Path("one.bmp"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
 
     BitmapPtr expected = Clone(original.get());
     PaintExpectedEllipse(expected.get(), 51, 170, 151, 251);
     const BitmapPtr saved = Load(Path("one.bmp"));
     ASSERT_TRUE(saved);
     EXPECT_EQ(DescribeDifference(expected.get(), saved.get()), "");
-    EXPECT_EQ(DescribeDifference(expected.get(), doc()->m_picture), "");
+    EXPECT_EQ(DescribeDifference(expected.get(), doc()->m_picture.get()), "");
     // About pi * 50 * 40.5 pixels turn gray, the ellipse's bounding box corners do not.
     const int burnt = CountDifferences(original.get(), saved.get());
     EXPECT_NEAR(burnt, 3.14159 * 50 * 40.5, 400);
     EXPECT_EQ(PixelAt(saved.get(), 101, 210), kGray);
     EXPECT_EQ(PixelAt(saved.get(), 52, 172), PixelAt(original.get(), 52, 172));
     EXPECT_EQ(PixelAt(saved.get(), 150, 250), PixelAt(original.get(), 150, 250));
-    EXPECT_EQ(PixelAt(doc()->m_display, 201, 419), kGray);
+    EXPECT_EQ(PixelAt(doc()->m_display.get(), 201, 419), kGray);
 
     // Moved and saved again: both ellipses end up in the picture and the second file.
     session.view()->m_ellipse = CRect(500, 300, 700, 500);   // (250, 50) - (350, 150)
     session.dialogs.ChooseFile(Path("two.bmp"));
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     PaintExpectedEllipse(expected.get(), 250, 50, 350, 150);
     const BitmapPtr second = Load(Path("two.bmp"));
     ASSERT_TRUE(second);
     EXPECT_EQ(DescribeDifference(expected.get(), second.get()), "");
-    EXPECT_EQ(DescribeDifference(expected.get(), doc()->m_picture), "");
+    EXPECT_EQ(DescribeDifference(expected.get(), doc()->m_picture.get()), "");
     EXPECT_EQ(Entries(folder), QStringList({"one.bmp", "two.bmp"}));
 }
 
@@ -201,8 +200,8 @@ TEST_F(SaveCommandTest, FailedWriteKeepsTheModifiedFlagAndLeavesNoFile)
         EXPECT_EQ(session.dialogs.messages[0].text, kSaveError);
         EXPECT_EQ(session.dialogs.messages[0].type, UINT(MB_OK));
         EXPECT_TRUE(doc()->IsModified());
-        EXPECT_EQ(PixelAt(doc()->m_picture, 101, 210), kGray);
-        EXPECT_EQ(PixelAt(doc()->m_display, 201, 419), kGray);
+        EXPECT_EQ(PixelAt(doc()->m_picture.get(), 101, 210), kGray);
+        EXPECT_EQ(PixelAt(doc()->m_display.get(), 201, 419), kGray);
         EXPECT_EQ(Entries(folder), QStringList({"plain", "taken.bmp"}));
     }
     EXPECT_EQ(Entries(Path("taken.bmp")), QStringList({"keep.txt"}));
@@ -227,11 +226,11 @@ TEST_F(SaveCommandTest, SavedJpegCarriesNoMetadataOfTheOriginal)
     }
     session.SetClientSize(800, 600);
     session.dialogs.ChooseFile(source);
-    session.Command(kOpen);
+    session.Command(ID_FILE_OPEN);
     ASSERT_TRUE(doc()->m_picture);
     const QString out = Path("masked.jpg");
     session.dialogs.ChooseFile(out);
-    session.Command(kSaveAs);
+    session.Command(ID_FILE_SAVE_AS);
     EXPECT_TRUE(session.dialogs.messages.empty());
 
     ExpectOnlyPictureMarkers(out);
@@ -302,7 +301,7 @@ TEST_P(SavePromptTest, AnswerDecidesWhatFollows)
 
     EXPECT_EQ(QFile::exists(Path("out.bmp")), c.save == SaveDialog::Writable);
     if (c.answer != IDYES) {
-        EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture), "");
+        EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
     }
 }
 
@@ -316,21 +315,21 @@ TEST_F(SaveCommandTest, OpenWhileModifiedPromptsFirst)
     EXPECT_TRUE(session.dialogs.messages.empty());
     doc()->SetModifiedFlag(TRUE);
     session.dialogs.AnswerMessage(IDCANCEL);
-    session.Command(kOpen);
+    session.Command(ID_FILE_OPEN);
     EXPECT_EQ(session.dialogs.messages.size(), 1u);
     EXPECT_TRUE(session.dialogs.fileDialogs.empty());
     EXPECT_TRUE(doc()->IsModified());
-    EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture), "");
+    EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
 
     BitmapPtr other = MakeNoisePicture(64, 48, 11);
     ASSERT_TRUE(FreeImage_Save(FIF_BMP, other.get(), QFile::encodeName(Path("other.bmp")).constData(), 0));
     session.dialogs.AnswerMessage(IDNO);
     session.dialogs.ChooseFile(Path("other.bmp"));
-    session.Command(kOpen);
+    session.Command(ID_FILE_OPEN);
     EXPECT_EQ(session.dialogs.messages.size(), 2u);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 1u);
     EXPECT_TRUE(session.dialogs.fileDialogs[0].open);
-    EXPECT_EQ(DescribeDifference(other.get(), doc()->m_picture), "");
+    EXPECT_EQ(DescribeDifference(other.get(), doc()->m_picture.get()), "");
 }
 
 TEST_F(SaveCommandTest, ClosingTheWindowPromptsFirst)
@@ -350,8 +349,7 @@ TEST_F(SaveCommandTest, ClosingTheWindowPromptsFirst)
 
 void PressCtrlS(AppSession& session)
 {
-    session.frame()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
+    ASSERT_TRUE(ActivateAndWait(session.frame()));
     QTest::keyClick(session.frame(), Qt::Key_S, Qt::ControlModifier);
 }
 

@@ -1,7 +1,9 @@
 #include "tests/TestPictures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -86,6 +88,18 @@ QString MakeScratchFolder(const QString& name)
     QDir(path).removeRecursively();
     QDir().mkpath(path);
     return path;
+}
+
+BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags)
+{
+    return BitmapPtr(FreeImage_Load(format, QFile::encodeName(path).constData(), flags));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags)

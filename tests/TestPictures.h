@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/BitmapPtr.h"
+
 #include <FreeImage.h>
 #include <QByteArray>
 #include <QString>
@@ -7,12 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-// Owns a FreeImage bitmap for the length of a test.
-struct BitmapDeleter {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using BitmapPtr = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 
 struct Bgr {
     BYTE blue, green, red;
@@ -32,6 +28,9 @@ Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y);
 // bytes; otherwise says where the first difference is and what both hold.
 std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
 
+// The picture FreeImage itself reads from `path`, without the program's guards.
+BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags = 0);
+
 // The bytes FreeImage writes for `dib` in `format` with `flags`; empty when it cannot.
 QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags);
 
@@ -41,3 +40,6 @@ void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1);
 
 // A fresh empty folder under the test build tree, removed at the end of the run.
 QString MakeScratchFolder(const QString& name);
+
+// Writes `bytes` as the whole of the file at `path`; fails the test when it cannot.
+void WriteFile(const QString& path, const QByteArray& bytes);

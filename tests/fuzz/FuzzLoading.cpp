@@ -11,11 +11,8 @@ namespace {
 void HoldAs24Bits(FIBITMAP* loaded)
 {
     if (FreeImage_GetImageType(loaded) == FIT_BITMAP && FreeImage_GetBPP(loaded) != 24) {
-        FIBITMAP* converted = FreeImage_ConvertTo24Bits(loaded);
-        if (converted)
-            FreeImage_Unload(converted);
+        const BitmapPtr converted(FreeImage_ConvertTo24Bits(loaded));
     }
-    FreeImage_Unload(loaded);
 }
 
 } // namespace
@@ -25,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PictureBytes bytes{data, size, -1};
     for (const auto& [format, flags] : {std::pair{FIF_JPEG, JPEG_ACCURATE}, std::pair{FIF_BMP, BMP_DEFAULT}}) {
         PictureLoadFailure failure = PictureLoadFailure::None;
-        if (FIBITMAP* loaded = LoadPictureBytes(format, bytes, flags, &failure))
-            HoldAs24Bits(loaded);
+        if (const BitmapPtr loaded = LoadPictureBytes(format, bytes, flags, &failure))
+            HoldAs24Bits(loaded.get());
     }
     return 0;
 }
