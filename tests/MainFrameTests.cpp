@@ -7,12 +7,13 @@
 #include "resources/Resources.h"
 #include "resources/resource.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleOptionToolBar>
+#include <QSignalSpy>
+#include <QWindow>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
@@ -32,25 +33,6 @@ void ShowActive(AppSession& session)
     session.frame()->showNormal();
     session.frame()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(session.frame()));
-}
-
-// Drags the bar by its gripper to `to`, in the frame's coordinates.
-void DragBar(AppSession& session, QPoint to)
-{
-    QToolBar* bar = BarOf(session);
-    QStyleOptionToolBar option;
-    option.initFrom(bar);
-    option.state |= bar->orientation() == Qt::Horizontal ? QStyle::State_Horizontal : QStyle::State_None;
-    option.features = QStyleOptionToolBar::Movable;
-    const QPoint from = bar->style()->subElementRect(QStyle::SE_ToolBarHandle, &option, bar).center();
-    // In screen coordinates, since the bar moves under the mouse once it floats.
-    const QPoint start = bar->mapToGlobal(from);
-    const QPoint end = session.frame()->mapToGlobal(to);
-    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, from);
-    for (int step = 1; step <= 10; ++step)
-        QTest::mouseMove(bar, bar->mapFromGlobal(start + (end - start) * step / 10));
-    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, bar->mapFromGlobal(end));
-    QCoreApplication::processEvents();
 }
 
 QToolButton* CloseButtonOf(QToolBar* bar)
@@ -172,7 +154,7 @@ TEST_F(MainFrameTest, FloatingToolbarClosesWithItsOwnButton)
     ASSERT_NE(close, nullptr);
     EXPECT_FALSE(close->isVisible()) << "only a floating bar has it";
 
-    DragBar(session, QPoint(frame()->width() / 2, frame()->height() / 2));
+    session.DragToolBar(QPoint(frame()->width() / 2, frame()->height() / 2));
     ASSERT_TRUE(bar()->isFloating());
     close = CloseButtonOf(bar());
     ASSERT_NE(close, nullptr);
@@ -185,25 +167,42 @@ TEST_F(MainFrameTest, FloatingToolbarClosesWithItsOwnButton)
     EXPECT_TRUE(bar()->isVisible());
 }
 
-TEST_F(MainFrameTest, ToolbarDocksAtEveryEdge)
+// Wherever the bar goes, the main window keeps the keyboard, also when a
+// window manager hands it to the floating bar.
+TEST_F(MainFrameTest, ToolbarDocksAtEveryEdgeOrFloatsAndTheMainWindowStaysActive)
 {
     ShowActive(session);
     EXPECT_EQ(frame()->toolBarArea(bar()), Qt::TopToolBarArea);
     EXPECT_EQ(bar()->allowedAreas(), Qt::AllToolBarAreas);
     const QRect view = frame()->GetActiveView()->geometry();
-    struct Row { const char* name; QPoint to; Qt::ToolBarArea area; };
+    struct Row { const char* name; QPoint to; Qt::ToolBarArea area; };   // no area: floating
     const Row rows[] = {
+        {"floating", view.center(), Qt::NoToolBarArea},
         {"left", {view.left() + 2, view.center().y()}, Qt::LeftToolBarArea},
         {"bottom", {view.center().x(), view.bottom() - 2}, Qt::BottomToolBarArea},
+        {"floating again", view.center(), Qt::NoToolBarArea},
         {"right", {view.right() - 2, view.center().y()}, Qt::RightToolBarArea},
         {"top", {view.center().x(), view.top() + 2}, Qt::TopToolBarArea},
     };
+    QSignalSpy focusWindows(qApp, &QGuiApplication::focusWindowChanged);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        DragBar(session, row.to);
-        // The frame animates the bar into its place.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !bar()->isFloating(); }));
-        EXPECT_EQ(frame()->toolBarArea(bar()), row.area);
+        session.DragToolBar(row.to);
+        const bool floats = row.area == Qt::NoToolBarArea;
+        // The frame animates a docking bar into its place.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar()->isFloating() == floats; }));
+        if (!floats) {
+            EXPECT_EQ(frame()->toolBarArea(bar()), row.area);
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == frame(); }));
+        if (!floats)
+            continue;
+        focusWindows.clear();
+        bar()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return !focusWindows.isEmpty() && focusWindows.constFirst().constFirst().value<QWindow*>() == bar()->windowHandle();
+        }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == frame(); }));
     }
 }
 
@@ -213,7 +212,7 @@ TEST(MainFrameRestart, ToolbarStartsDockedAtTheTopAgain)
     {
         AppSession first;
         ShowActive(first);
-        DragBar(first, QPoint(first.frame()->width() / 2, first.frame()->height() / 2));
+        first.DragToolBar(QPoint(first.frame()->width() / 2, first.frame()->height() / 2));
         ASSERT_TRUE(BarOf(first)->isFloating());
         BarOf(first)->hide();
         first.frame()->close();
