@@ -9,8 +9,6 @@
 #include "document/VeilcutDoc.h"
 
 #include <QCoreApplication>
-#include <QStyle>
-#include <QStyleOptionToolBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -83,24 +81,6 @@ void AppSession::LayOutBlankPicture(int W, int H, unsigned w, unsigned h)
         FreeImage_Unload(document->m_picture);
     document->m_picture = FreeImage_Allocate(int(w), int(h), 24);
     document->FitToView();
-}
-
-void AppSession::DragToolBar(QPoint to)
-{
-    QToolBar* bar = frame()->m_wndToolBar.GetToolBar();
-    QStyleOptionToolBar option;
-    option.initFrom(bar);
-    option.state |= bar->orientation() == Qt::Horizontal ? QStyle::State_Horizontal : QStyle::State_None;
-    option.features = QStyleOptionToolBar::Movable;
-    const QPoint from = bar->style()->subElementRect(QStyle::SE_ToolBarHandle, &option, bar).center();
-    // In screen coordinates, since the bar moves under the mouse once it floats.
-    const QPoint start = bar->mapToGlobal(from);
-    const QPoint end = frame()->mapToGlobal(to);
-    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, from);
-    for (int step = 1; step <= 10; ++step)
-        QTest::mouseMove(bar, bar->mapFromGlobal(start + (end - start) * step / 10));
-    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, bar->mapFromGlobal(end));
-    QCoreApplication::processEvents();
 }
 
 void AppSession::Command(unsigned id)

@@ -2,7 +2,6 @@
 
 #include "tests/FakeDialogHost.h"
 
-#include <QPoint>
 #include <QSettings>
 #include <QString>
 
@@ -34,8 +33,6 @@ public:
     void SetClientSize(int w, int h);
     // Lays out a blank picture of w by h pixels in a client area of W by H.
     void LayOutBlankPicture(int W, int H, unsigned w, unsigned h);
-    // Drags the toolbar by its gripper to `to`, in the frame's coordinates.
-    void DragToolBar(QPoint to);
     // Runs a command as a menu item, key or button would.
     void Command(unsigned id);
 

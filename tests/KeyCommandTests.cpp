@@ -23,12 +23,6 @@ protected:
     CVeilcutView* view() const { return session.view(); }
     CVeilcutDoc* doc() const { return session.doc(); }
     void ShowPicture(unsigned w, unsigned h) { session.LayOutBlankPicture(640, 480, w, h); }
-    QToolBar* bar() const { return session.frame()->m_wndToolBar.GetToolBar(); }
-    void FloatToolBar()
-    {
-        session.DragToolBar(session.frame()->GetActiveView()->geometry().center());
-        ASSERT_TRUE(bar()->isFloating());
-    }
 
     AppSession session;
 };
@@ -47,25 +41,17 @@ const KeyCase kKeys[] = {
     {Qt::Key_Up, kUnset, false},
 };
 
-// The keys reach the view also through a toolbar floating in a window of its own.
-TEST_F(KeyCommands, LettersPickTheOverlayColourWhereverTheKeyboardIs)
+TEST_F(KeyCommands, LettersPickTheOverlayColour)
 {
     const Qt::KeyboardModifiers kModifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
                                                 Qt::AltModifier};
-    for (bool floating : {false, true}) {
-        SCOPED_TRACE(floating ? "floating toolbar" : "view");
-        if (floating)
-            FloatToolBar();
-        QWidget* receiver = floating ? bar() : static_cast<QWidget*>(view());
-        for (const KeyCase& c : kKeys) {
-            for (Qt::KeyboardModifiers modifiers : kModifiers) {
-                SCOPED_TRACE(QKeySequence(int(c.key) | int(modifiers)).toString().toStdString());
-                view()->m_color = kUnset;
-                QTest::keyClick(receiver, c.key, modifiers);
-                const bool taken =
-                    modifiers == Qt::AltModifier || (modifiers == Qt::ControlModifier && c.ctrlIsAccelerator);
-                EXPECT_EQ(view()->m_color, taken ? kUnset : c.plain);
-            }
+    for (const KeyCase& c : kKeys) {
+        for (Qt::KeyboardModifiers modifiers : kModifiers) {
+            SCOPED_TRACE(QKeySequence(int(c.key) | int(modifiers)).toString().toStdString());
+            view()->m_color = kUnset;
+            QTest::keyClick(view(), c.key, modifiers);
+            const bool taken = modifiers == Qt::AltModifier || (modifiers == Qt::ControlModifier && c.ctrlIsAccelerator);
+            EXPECT_EQ(view()->m_color, taken ? kUnset : c.plain);
         }
     }
     EXPECT_FALSE(doc()->IsModified());
@@ -89,10 +75,6 @@ TEST_F(KeyCommands, ArrowsTurnOnlyAPictureAndActOnEveryRepeat)
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), true);
     QCoreApplication::sendEvent(view(), &repeat);
     EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture), 30u);
-
-    FloatToolBar();
-    QTest::keyClick(bar(), Qt::Key_Right);
-    EXPECT_EQ(FreeImage_GetWidth(doc()->m_picture), 40u) << "turned through the floating toolbar";
 }
 
 TEST_F(KeyCommands, HotKeysListComesFromTheMenuBarAndF1)
