@@ -9,6 +9,8 @@
 #include "resources/Resources.h"
 #include "resources/resource.h"
 
+#include <csignal>
+
 CVeilcutApp theApp;
 
 BEGIN_MESSAGE_MAP(CVeilcutApp, CWinApp)
@@ -20,6 +22,9 @@ CVeilcutApp::CVeilcutApp()
 {
     m_pszVersion = QStringLiteral(VEILCUT_VERSION);
     VeilcutResources();
+    // Under a file-size limit the kernel would kill the program halfway through
+    // a save; ignored, the write fails with EFBIG and the save reports it.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 BOOL CVeilcutApp::InitInstance()

@@ -1,11 +1,13 @@
 // Times Veilcut's save, open and quarter turn of 24 MP and 100 MP photos
 // against bare FreeImage calls in the same run, and prints one table.
 //   bench_large_photos                      the table (a few minutes)
+//   bench_large_photos saves                 its save rows alone
 //   bench_large_photos turn-and-save IN OUT  Veilcut's open + turn right + save of one file
 //   bench_large_photos make-photo OUT W H    a photo-like JPEG (quality 92) to compare with
 #include "bench/ForkedMeasure.h"
 #include "bench/PhotoMaker.h"
 
+#include "document/MaskBurn.h"
 #include "document/PictureFormats.h"
 #include "document/PictureLoader.h"
 #include "document/PictureRotation.h"
@@ -93,13 +95,26 @@ struct Row {
     int runs;
 };
 
+// A face-sized ellipse: the middle third of the picture each way.
+PictureEllipse FaceOf(const PhotoSize& size)
+{
+    return {int(size.width / 3), int(size.height / 3), int(size.width * 2 / 3), int(size.height * 2 / 3)};
+}
+
+// Veilcut's save burns the ellipse and reads the file back to check it before
+// it replaces anything; the floor writes the same burnt picture.
 Row SaveRow(const PhotoSize& size, const char* formatName, PictureFormat format, const std::string& target)
 {
     const auto s = std::make_shared<Scratch>();
+    const PictureEllipse face = FaceOf(size);
     const std::function<void()> removeTarget = [target] { std::remove(target.c_str()); };
-    const MeasuredPath veilcut{[s, format, target] {
+    const std::function<void()> prepare = [s, size, face] {
+        s->picture = MakePhoto(size.width, size.height);
+        BurnEllipse(s->picture.get(), size.width, size.height, face);
+    };
+    const MeasuredPath veilcut{[s, format, target, face] {
                                    return WritePictureFile(s->picture.get(), format.format, format.flags,
-                                                           QString::fromStdString(target));
+                                                           QString::fromStdString(target), face);
                                },
                                removeTarget};
     const MeasuredPath floor{[s, format, target] {
@@ -107,8 +122,8 @@ Row SaveRow(const PhotoSize& size, const char* formatName, PictureFormat format,
                                         SyncFile(target);
                              },
                              removeTarget};
-    return {std::string("save ") + formatName + " " + size.name, MakePicture(s, size), veilcut,
-            "FreeImage_Save + fsync", floor, 1.2, &size, QuickRuns(size)};
+    return {std::string("save ") + formatName + " " + size.name + ", checked", prepare, veilcut,
+            "FreeImage_Save + fsync", floor, 1.3, &size, QuickRuns(size)};
 }
 
 Row OpenRow(const PhotoSize& size, const std::string& input, const char* kind)
@@ -194,13 +209,15 @@ bool MakeInputs(const std::string& folder)
     return true;
 }
 
-std::vector<Row> AllRows(const std::string& folder)
+std::vector<Row> AllRows(const std::string& folder, bool savesOnly)
 {
     std::vector<Row> rows;
     for (const PhotoSize& size : kSizes) {
         rows.push_back(SaveRow(size, "BMP", kBmp, folder + "/saved.bmp"));
         rows.push_back(SaveRow(size, "JPEG", kJpeg, folder + "/saved.jpg"));
     }
+    if (savesOnly)
+        return rows;
     for (const PhotoSize& size : kSizes)
         for (const bool progressive : {false, true})
             rows.push_back(OpenRow(size, InputPath(folder, size, progressive), progressive ? "progressive" : "baseline"));
@@ -254,21 +271,21 @@ std::string CpuModel()
     return "unknown";
 }
 
-int PrintTable()
+int PrintTable(bool savesOnly)
 {
     const std::string folder = (std::filesystem::temp_directory_path() / ("veilcut-bench-" + std::to_string(getpid())))
                                    .string();
     std::filesystem::create_directories(folder);
     std::printf("%ld cores, %s, %.1f GiB RAM\n\n", sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str(),
                 double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)) / (1 << 30));
-    if (PeakBytesInChild(nullptr, {[&] { return MakeInputs(folder); }, nullptr}) <= 0) {
+    if (!savesOnly && PeakBytesInChild(nullptr, {[&] { return MakeInputs(folder); }, nullptr}) <= 0) {
         std::fprintf(stderr, "could not write the input photos into %s\n", folder.c_str());
         return 1;
     }
     std::printf("| operation | runs | Veilcut | floor | floor path | ratio | target | Veilcut peak | floor peak |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     bool allOk = true;
-    for (const Row& row : AllRows(folder))
+    for (const Row& row : AllRows(folder, savesOnly))
         allOk = MeasureRow(row) && allOk;
     std::printf("\nTimes: medians; Veilcut's path and the floor run in turn in one process. Ratio: the median of "
                 "the runs' ratios.\nPeaks: one run in a process of its own, its highest resident memory above its "
@@ -292,8 +309,8 @@ int main(int argc, char** argv)
         return TurnAndSave(argv[2], argv[3]) ? 0 : 1;
     if (argc == 5 && std::strcmp(argv[1], "make-photo") == 0)
         return MakePhotoFile(argv[2], argv[3], argv[4]);
-    if (argc == 1)
-        return PrintTable();
-    std::fprintf(stderr, "usage: %s [turn-and-save IN OUT | make-photo OUT WIDTH HEIGHT]\n", argv[0]);
+    if (argc == 1 || (argc == 2 && std::strcmp(argv[1], "saves") == 0))
+        return PrintTable(argc == 2);
+    std::fprintf(stderr, "usage: %s [saves | turn-and-save IN OUT | make-photo OUT WIDTH HEIGHT]\n", argv[0]);
     return 2;
 }

@@ -6,6 +6,9 @@
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
 
+#include <QTimer>
+#include <QWindow>
+
 BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
@@ -53,27 +56,62 @@ void CVeilcutView::OnInitialUpdate()
     m_ellipse = CRect(CPoint(-50, 50), CPoint(-50 + 100, 50 + 150));
     doc->LoadSettings();
     // The view has no place on the screen until the frame is shown.
-    m_pointerPlacePending = true;
+    m_startPending = true;
+}
+
+void CVeilcutView::showEvent(QShowEvent* event)
+{
+    CView::showEvent(event);
+    if (QWindow* shown = window()->windowHandle(); shown && m_startPending)
+        shown->installEventFilter(this);
+}
+
+bool CVeilcutView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Before the first paint, so a picture from the command line is shown at
+    // the size the window first shows at.
+    if (event->type() == QEvent::Expose && m_startPending) {
+        auto* shown = static_cast<QWindow*>(watched);
+        if (shown->isExposed()) {
+            shown->removeEventFilter(this);
+            FinishStart();
+        }
+    }
+    return CView::eventFilter(watched, event);
+}
+
+void CVeilcutView::FinishStart()
+{
+    m_startPending = false;
+    CVeilcutDoc* doc = GetDocument();
+    if (doc && doc->m_picture && doc->m_firstLayout && doc->m_view == this) {
+        doc->FitToView();
+        Invalidate(TRUE);
+    }
+    PlacePointer();
 }
 
 void CVeilcutView::PlacePointer()
 {
-    m_pointerPlacePending = false;
     CPoint corner(0, 0);
     ClientToScreen(&corner);
     SetCursorPos(corner.x + 8, corner.y - 15);
 }
 
-void CVeilcutView::paintEvent(QPaintEvent* event)
+void CVeilcutView::resizeEvent(QResizeEvent* event)
 {
-    // A picture opened from the command line is laid out when the window
-    // first shows, at the size it shows at.
-    CVeilcutDoc* doc = GetDocument();
-    if (doc && doc->m_picture && doc->m_firstLayout && doc->m_view == this)
-        doc->FitToView();
-    if (m_pointerPlacePending)
-        PlacePointer();
-    CView::paintEvent(event);
+    CView::resizeEvent(event);
+    if (m_refitQueued)
+        return;
+    // A live resize sends many sizes in one pass of the event loop; only the
+    // last one is laid out.
+    m_refitQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_refitQueued = false;
+        CVeilcutDoc* doc = GetDocument();
+        if (doc && doc->m_view == this && doc->RefitToView())
+            Invalidate(TRUE);
+    });
 }
 
 void CVeilcutView::BuildDisplayImage()

@@ -53,10 +53,14 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 
-    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Puts the pointer just above the view's top-left corner, once per run.
+    // Once the window is first on the screen: lays out a picture opened from
+    // the command line and puts the pointer just above the view's top-left corner.
+    void FinishStart();
     void PlacePointer();
     bool IsDragging() const;
     // The shape for the pointer at `point`, from the hit tests and the drag under way.
@@ -70,7 +74,8 @@ private:
     // The display copy turned top-down once per rebuild, so a paint only copies it.
     QImage m_displayImage;
     bool m_overlayRefreshQueued = false;
-    bool m_pointerPlacePending = false;
+    bool m_startPending = false;
+    bool m_refitQueued = false;
 };
 
 // The four handles at the midpoints of the sides of `rect`, drawn with the current pen.

@@ -117,10 +117,10 @@ bool AtomicFile::Write(const void* data, size_t size)
     return true;
 }
 
-bool AtomicFile::Commit()
+bool AtomicFile::Commit(const std::function<bool(const QByteArray& writtenPath)>& accept)
 {
     // A full disk may only show at the sync or the close; give up before replacing anything.
-    if (!Flush() || CurrentFileCalls().Sync(fd_) != 0) {
+    if (!Flush() || CurrentFileCalls().Sync(fd_) != 0 || (accept && !accept(temporary_))) {
         Discard();
         return false;
     }

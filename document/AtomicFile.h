@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 // A new file written beside `path` that takes the place of `path` only once
@@ -21,8 +22,9 @@ public:
     bool Write(const void* data, size_t size);
     // Bytes appended so far.
     long Position() const { return long(written_ + buffered_); }
-    // Flushes, syncs, closes and renames over `path`.
-    bool Commit();
+    // Flushes and syncs; then, when `accept` (if given) approves the file
+    // read back at its temporary path, closes and renames it over `path`.
+    bool Commit(const std::function<bool(const QByteArray& writtenPath)>& accept = {});
 
 private:
     bool OpenBeside(const QString& path);

@@ -12,6 +12,10 @@ inline QString UnsupportedOpenFormat()
 }
 inline QString LoadError() { return QStringLiteral("Can't load picture,\n") + QStringLiteral(" unknown error."); }
 inline QString TooLarge() { return QStringLiteral("Can't load picture,\n") + QStringLiteral(" it is too large."); }
+inline QString Damaged()
+{
+    return QStringLiteral("Picture is damaged,\n") + QStringLiteral(" part of it could not be read.");
+}
 inline QString NotBitmap()
 {
     return QStringLiteral("Picture is not standard Bitmap-type,\n") + QStringLiteral(" the format can't be read.");

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr BYTE kMaskGray = 153;
-
 // Truncates toward zero, saturating instead of overflowing on absurd values.
 int TruncateToInt(double value)
 {
@@ -23,24 +21,22 @@ int ToPicturePixels(int displayDifference, double scale)
     return TruncateToInt(displayDifference / scale + 0.5);
 }
 
-// Half-open range of rows or columns to paint. The picture's outermost
-// rows and columns stay untouched, whatever the ellipse covers.
+// Half-open range of rows or columns to paint: the ellipse's outline rows and
+// columns (low and high - 1) stay out, the picture's edges are painted too.
 struct Span {
     std::int64_t first;
     std::int64_t end;
 };
 
-Span InnerSpan(std::int64_t low, std::int64_t high, unsigned limit)
+Span CoveredSpan(std::int64_t low, std::int64_t high, unsigned limit)
 {
-    const std::int64_t first = low < 0 ? 1 : low + 1;
-    const std::int64_t end = std::min<std::int64_t>(limit, high) - 1;
-    return {first, end};
+    return {std::max<std::int64_t>(0, low + 1), std::min<std::int64_t>(limit, high - 1)};
 }
 
-void PaintRun(FIBITMAP* picture, std::int64_t y, Span columns)
+void PaintRun(FIBITMAP* picture, const BurnRun& run)
 {
-    BYTE* pixel = FreeImage_GetScanLine(picture, int(y)) + columns.first * 3;
-    for (std::int64_t x = columns.first; x < columns.end; ++x, pixel += 3) {
+    BYTE* pixel = FreeImage_GetScanLine(picture, int(run.row)) + std::size_t(run.first) * 3;
+    for (unsigned x = run.first; x < run.end; ++x, pixel += 3) {
         pixel[FI_RGBA_BLUE] = kMaskGray;
         pixel[FI_RGBA_GREEN] = kMaskGray;
         pixel[FI_RGBA_RED] = kMaskGray;
@@ -65,23 +61,28 @@ PictureEllipse MapEllipseToPicture(const CRect& ellipse, const CRect& displayRec
     };
 }
 
-void BurnEllipse(FIBITMAP* picture, unsigned width, unsigned height, const PictureEllipse& e)
+void ForEachBurnRun(unsigned width, unsigned height, const PictureEllipse& e,
+                    const std::function<void(const BurnRun&)>& visit)
 {
-    if (!CanPaint(picture, width, height)) return;
-
     // 64-bit sums so extreme coordinates cannot overflow.
     const double cx = (std::int64_t(e.x0) + e.x1) / 2.0;
     const double cy = (std::int64_t(e.y0) + e.y1) / 2.0;
     const double rx = (std::int64_t(e.x1) - e.x0) / 2.0;
     const double ry = (std::int64_t(e.y1) - e.y0) / 2.0;
 
-    const Span rows = InnerSpan(e.y0, e.y1, height);
+    const Span rows = CoveredSpan(e.y0, e.y1, height);
     for (std::int64_t y = rows.first; y < rows.end; ++y) {
         const double t = (y - cy) / ry;
         const double w = std::sqrt(1 - std::pow(t, 2));
         const int xl = TruncateToInt(cx - w * rx + 0.5);
         const int xr = TruncateToInt(w * rx + cx + 0.5);
-        const Span columns = InnerSpan(xl, xr, width);
-        if (columns.first < columns.end) PaintRun(picture, y, columns);
+        const Span columns = CoveredSpan(xl, xr, width);
+        if (columns.first < columns.end) visit({unsigned(y), unsigned(columns.first), unsigned(columns.end)});
     }
+}
+
+void BurnEllipse(FIBITMAP* picture, unsigned width, unsigned height, const PictureEllipse& e)
+{
+    if (!CanPaint(picture, width, height)) return;
+    ForEachBurnRun(width, height, e, [picture](const BurnRun& run) { PaintRun(picture, run); });
 }

@@ -4,6 +4,11 @@
 
 #include <FreeImage.h>
 
+#include <functional>
+
+// The burnt ellipse's blue, green and red.
+constexpr BYTE kMaskGray = 153;
+
 // The mask ellipse in picture pixels: x from the left, y (the scan line) from
 // the bottom. Not normalised: x1 < x0 or y1 < y0 describes nothing.
 struct PictureEllipse {
@@ -19,8 +24,19 @@ struct PictureEllipse {
 // picture is shown and `scale` how many display pixels one picture pixel takes.
 PictureEllipse MapEllipseToPicture(const CRect& ellipse, const CRect& displayRect, double scale);
 
+// Columns first up to end (excluded) of scan line `row` are burnt.
+struct BurnRun {
+    unsigned row;
+    unsigned first;
+    unsigned end;
+};
+
+// Visits, from the bottom up, every run of pixels the ellipse covers in a
+// picture of `width` x `height`, edges included.
+void ForEachBurnRun(unsigned width, unsigned height, const PictureEllipse& e,
+                    const std::function<void(const BurnRun&)>& visit);
+
 // Paints the solid gray ellipse into the 24-bit `picture`; `width` and `height`
-// clamp the painted area, whose outermost rows and columns are always left
-// alone. Paints nothing for a null or non-24-bit picture, or when the clamps
+// clamp the painted area. Paints nothing for a null or non-24-bit picture, or when the clamps
 // are larger than the picture itself.
 void BurnEllipse(FIBITMAP* picture, unsigned width, unsigned height, const PictureEllipse& e);

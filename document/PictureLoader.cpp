@@ -17,6 +17,13 @@ namespace {
 constexpr std::uint64_t kMaxPixelBytes = std::uint64_t(1) << 30;
 // Every 8x8 block of a component keeps 64 two-byte coefficients.
 constexpr std::uint64_t kBlockBytes = 128;
+// Pixels a JPEG may claim for every byte of its file. The most compressible
+// pictures encoders write (one flat colour at quality 1, baseline or
+// progressive, 4:2:0, 4:4:4 or gray) carry at most 256; sixteen times that
+// leaves room for arithmetic coding and for cut files. Up to 2048 x 2048 a
+// claim costs too little to be worth refusing.
+constexpr std::uint64_t kMaxJpegPixelsPerByte = 4096;
+constexpr std::uint64_t kJpegClaimFloor = std::uint64_t(1) << 22;
 
 FIBITMAP* Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
 {
@@ -68,6 +75,14 @@ std::uint64_t JpegPeakBytes(const JpegFrame& frame)
     return frame.holdsAllCoefficients ? bitmaps + CoefficientBytes(frame) : bitmaps;
 }
 
+// A tiny file whose frame header claims a huge picture would make the decoder
+// work for seconds and fill it with gray.
+bool ClaimsTooMuchForItsBytes(const JpegFrame& frame, std::uint64_t fileBytes)
+{
+    const std::uint64_t pixels = std::uint64_t(frame.width) * frame.height;
+    return pixels > std::max(kJpegClaimFloor, fileBytes * kMaxJpegPixelsPerByte);
+}
+
 FIBITMAP* Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags, PictureLoadFailure* failure)
 {
     FIBITMAP* dib = stream.Load(format, flags);
@@ -83,7 +98,7 @@ FIBITMAP* LoadJpeg(const PictureBytes& bytes, int flags, PictureLoadFailure* fai
     const std::optional<JpegLayout> layout = WalkJpeg(bytes.data, bytes.size);
     if (!layout)
         return Fail(failure, PictureLoadFailure::Unreadable);
-    if (JpegPeakBytes(layout->frame) > kMaxPixelBytes)
+    if (JpegPeakBytes(layout->frame) > kMaxPixelBytes || ClaimsTooMuchForItsBytes(layout->frame, bytes.size))
         return Fail(failure, PictureLoadFailure::TooLarge);
     PieceStream stream(bytes);
     for (const BytePiece& piece : layout->kept)

@@ -1,6 +1,7 @@
 #include "document/PictureWriter.h"
 
 #include "document/AtomicFile.h"
+#include "document/WrittenPictureCheck.h"
 
 namespace {
 
@@ -38,12 +39,18 @@ void StripPictureMetadata(FIBITMAP* dib)
     FreeImage_DestroyICCProfile(dib);
 }
 
-bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const QString& path)
+bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const QString& path,
+                      const PictureEllipse& burn)
 {
     if (!dib || path.isEmpty() || !FreeImage_FIFSupportsWriting(format))
         return false;
     StripPictureMetadata(dib);
+    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    // An encoder saying yes is not trusted: the face must be hidden in what reached the disk.
+    const auto proven = [&](const QByteArray& written) {
+        return WrittenPictureHoldsMask(written, format, width, height, burn);
+    };
     AtomicFile file(path);
     // A failing encoder leaves an unfinished file, which is removed, never renamed.
-    return file.IsOpen() && EncodeInto(file, dib, format, flags) && file.Commit();
+    return file.IsOpen() && EncodeInto(file, dib, format, flags) && file.Commit(proven);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/MaskBurn.h"
+
 #include <FreeImage.h>
 #include <QString>
 
@@ -9,6 +11,9 @@
 void StripPictureMetadata(FIBITMAP* dib);
 
 // Strips the metadata, encodes `dib` as `format` with `flags` and replaces the
-// file at `path` only when everything was written. false on any failure; then
-// no file is left behind and an existing file at `path` is untouched.
-bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const QString& path);
+// file at `path` only when everything was written and the file, read back,
+// proved to be the picture alone with the ellipse `burn` gray in it. false on
+// any failure; then no file is left behind and an existing file at `path` is
+// untouched.
+bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const QString& path,
+                      const PictureEllipse& burn = {});

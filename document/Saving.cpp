@@ -51,7 +51,7 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
     const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
     BurnEllipse(m_picture, unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
 
-    const bool written = WritePictureFile(m_picture, format->format, format->flags, path);
+    const bool written = WritePictureFile(m_picture, format->format, format->flags, path, ellipse);
     if (!written)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
     else

@@ -6,6 +6,7 @@
 #include "app/ProgramFolder.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
+#include "document/DecoderComplaints.h"
 #include "document/DocumentMessages.h"
 #include "document/PictureFormats.h"
 #include "document/PictureLoader.h"
@@ -133,7 +134,14 @@ void CVeilcutDoc::ReplacePicture(FIBITMAP* picture)
 bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags)
 {
     PictureLoadFailure failure = PictureLoadFailure::None;
-    FIBITMAP* loaded = LoadPictureFile(format, path, flags, &failure);
+    FIBITMAP* loaded = nullptr;
+    bool damaged = false;
+    {
+        // The decoder fills what it could not read with gray and only warns.
+        const DecoderComplaints complaints;
+        loaded = LoadPictureFile(format, path, flags, &failure);
+        damaged = complaints.Heard();
+    }
     if (!loaded) {
         AfxMessageBox(failure == PictureLoadFailure::TooLarge ? DocumentMessages::TooLarge()
                                                                : DocumentMessages::LoadError(),
@@ -156,5 +164,7 @@ bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int
         loaded = converted;
     }
     m_picture = loaded;
+    if (damaged)
+        AfxMessageBox(DocumentMessages::Damaged(), MB_OK, 0);
     return true;
 }

@@ -36,6 +36,9 @@ public:
 
     // Fits the picture into the view, places the ellipse and rebuilds the display copy.
     void FitToView();
+    // After the view changed size: the same fit, with the ellipse kept over
+    // the same part of the picture. False when there was nothing to lay out.
+    bool RefitToView();
     // The ellipse offset, colour and folders from and to the profile.
     void LoadSettings();
     void SaveSettings();

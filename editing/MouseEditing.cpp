@@ -22,6 +22,10 @@ void CVeilcutView::OnLButtonDown(UINT /*nFlags*/, CPoint point)
     if (grip != Grip::None) {
         m_lastPoint = point;
         SetCapture();
+        // Where the picture is on the screen now: the window may have moved
+        // or the toolbar docked elsewhere since the layout.
+        m_clipRect = m_displayRect;
+        ClientToScreen(&m_clipRect);
         ClipCursor(&m_clipRect);
         CRect grown = m_ellipse;
         grown.InflateRect(m_handleSize, m_handleSize);

@@ -135,12 +135,20 @@ protected:
         return screen;
     }
 
-    // Where the layout shows a w by h picture in the client area of a view
-    // at `view` that reaches the screen's bottom-right corner, in screen
-    // coordinates: fitted, centred, rounded half up.
-    static CRect DisplayOnScreen(CPoint view, unsigned w, unsigned h)
+    // Where the pointer is, on the screen.
+    CPoint Pointer()
     {
-        const double W = kScreenWidth - view.x, H = kScreenHeight - view.y;
+        const QString shell = Xdo({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
+        return CPoint(shell.section(QLatin1String("X="), 1).section(QLatin1Char('\n'), 0, 0).toInt(),
+                      shell.section(QLatin1String("Y="), 1).section(QLatin1Char('\n'), 0, 0).toInt());
+    }
+
+    // Where the layout shows a w by h picture in the client area of a view
+    // at `view` that reaches `end` (by default the screen's bottom-right
+    // corner), in screen coordinates: fitted, centred, rounded half up.
+    static CRect DisplayOnScreen(CPoint view, unsigned w, unsigned h, CPoint end = {kScreenWidth, kScreenHeight})
+    {
+        const double W = end.x - view.x, H = end.y - view.y;
         const double scale = std::min(W / w, H / h);
         const double ox = std::abs(W - w * scale) / 2, oy = std::abs(H - h * scale) / 2;
         return CRect(view.x + int(ox + 0.5), view.y + int(oy + 0.5), view.x + int(w * scale + ox + 0.5),
@@ -186,9 +194,8 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     ASSERT_FALSE(FocusWindow(QStringLiteral("^Untitled - Veilcut$")).isEmpty());
     Screenshot(QStringLiteral("started"));
     // The pointer starts 8 right of and 15 above the view's corner.
-    const QString pointer = Xdo({QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
-    const CPoint view(pointer.section(QLatin1String("X="), 1).section(QLatin1Char('\n'), 0, 0).toInt() - 8,
-                      pointer.section(QLatin1String("Y="), 1).section(QLatin1Char('\n'), 0, 0).toInt() + 15);
+    const CPoint pointer = Pointer();
+    const CPoint view(pointer.x - 8, pointer.y + 15);
 
     // B typed while the floating toolbar's window has the focus reaches the view
     // (the colour is checked at the end); docked again, the view is where it was.
@@ -274,6 +281,44 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     EXPECT_EQ(settings.value(QStringLiteral("Color")).toInt(), 0xFF0000) << "B through the floating toolbar";
     EXPECT_EQ(settings.value(QStringLiteral("PictOpenPaNm")).toString(), folder + QLatin1Char('/'));
     EXPECT_EQ(settings.value(QStringLiteral("PictSavePaNm")).toString(), folder + QLatin1Char('/'));
+}
+
+// A smaller window lays the picture from the command line out again with the
+// ellipse (on a first run 50 to 200 below the top centre) over the same
+// picture point; after the window moves, a drag is held where the picture is.
+TEST_F(RealWindow, CommandLinePictureFollowsResizeAndMove)
+{
+    const QString source = folder + QStringLiteral("/face.bmp");
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakePicture(kPictureWidth, kPictureHeight, PictureColour).get(),
+                               QFile::encodeName(source).constData(), 0));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder);
+    program.start(QStringLiteral(VEILCUT_BINARY), {source});
+    const QString window = FocusWindow(QStringLiteral("^face.bmp - Veilcut$"));
+    ASSERT_FALSE(window.isEmpty());
+    const CPoint pointer = Pointer(), view(pointer.x - 8, pointer.y + 15);
+    const CRect shown = DisplayOnScreen(view, kPictureWidth, kPictureHeight);
+    const CRect smaller = DisplayOnScreen(view, kPictureWidth, kPictureHeight, CPoint(800, 600));
+    // The ellipse's centre in picture pixels from the left and bottom edges, shown anew.
+    const double px = ((shown.right - shown.left) / 2) * kPictureHeight / double(shown.Height());
+    const double py = (shown.Height() - 125) * kPictureHeight / double(shown.Height());
+    const double s = double(smaller.Height()) / kPictureHeight;
+    const CPoint centre(int(smaller.left + px * s + 0.5), int(smaller.bottom - py * s + 0.5));
+
+    Xdo({QStringLiteral("windowsize"), QStringLiteral("--sync"), window, QStringLiteral("800"), QStringLiteral("600")});
+    const BitmapPtr resized = Screenshot(QStringLiteral("resized"));
+    EXPECT_TRUE(ShowsPicture(resized.get(), CPoint(smaller.left + 2, smaller.bottom - 2)));
+    EXPECT_FALSE(ShowsPicture(resized.get(), CPoint(smaller.right + 2, smaller.bottom - 2)));
+    EXPECT_EQ(PixelAt(resized.get(), unsigned(centre.x), kScreenHeight - 1 - unsigned(centre.y)), (Bgr{153, 153, 153}));
+
+    Xdo({QStringLiteral("windowmove"), QStringLiteral("--sync"), window, QStringLiteral("200"), QStringLiteral("150")});
+    const CPoint grab(centre.x + 200, centre.y + 150);
+    for (const QString& step : {QStringLiteral("mousemove %1 %2").arg(grab.x).arg(grab.y), QStringLiteral("mousedown 1"),
+                                QStringLiteral("mousemove %1 %2").arg(kScreenWidth - 1).arg(grab.y)})
+        Xdo(step.split(QLatin1Char(' ')));
+    const CPoint held = Pointer();
+    Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_EQ(held, CPoint(smaller.right + 200 - 1, grab.y));
 }
 
 } // namespace

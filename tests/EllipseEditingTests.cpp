@@ -1,5 +1,7 @@
 #include "tests/AppSession.h"
+#include "tests/GeometryPrinting.h"
 #include "framework/Cursor.h"
+#include "app/MainFrm.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 #include "editing/EllipseHitTest.h"
@@ -173,6 +175,24 @@ TEST_F(EllipseDrag, StepsFollowThePointerWithTheSizeFloor)
         EXPECT_EQ(view()->m_ellipse, c.ellipse);
     }
     EXPECT_FALSE(doc()->IsModified());
+}
+
+// The pointer is held where the picture is on the screen at the press, not
+// where it was at the layout: the window may have moved since.
+TEST_F(EllipseDrag, PressConfinesToWhereThePictureIsNow)
+{
+    const CRect atLayout = view()->m_clipRect;
+    for (const QPoint place : {QPoint(40, 120), QPoint(333, 7)}) {
+        session.frame()->move(place);
+        QCoreApplication::processEvents();
+        const CRect& r = view()->m_displayRect;
+        const CRect shown(CPoint(view()->mapToGlobal(QPoint(r.left, r.top))),
+                          CPoint(view()->mapToGlobal(QPoint(r.right, r.bottom))));
+        ASSERT_NE(shown, atLayout) << "the window did not move";
+        Press(150, 175);
+        EXPECT_EQ(GetClipCursor() ? *GetClipCursor() : CRect(), shown);
+        Release(150, 175);
+    }
 }
 
 TEST_F(EllipseDrag, IdleMovesOnlyChooseTheCursor)

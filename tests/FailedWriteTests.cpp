@@ -3,9 +3,11 @@
 // file calls, replaced here, unless the machine can produce them for real.
 #include "tests/AppSession.h"
 #include "tests/JpegInspection.h"
+#include "tests/PictureMutants.h"
 #include "tests/TestPictures.h"
 
 #include "document/FileCalls.h"
+#include "document/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 
 #include <QDir>
@@ -15,9 +17,11 @@
 #include <algorithm>
 #include <ostream>
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,15 +53,21 @@ enum class Fault {
     FolderGone,        // removed between the dialog and the save
     TargetLocked,      // the old file cannot be replaced
     TargetIsFolder,
+    SizeLimit,         // a file-size limit (ulimit -f) at `share` of the file
+    WrongFile,         // the file read back is not what the encoder meant: `forge` made it
 };
+
+// Turns the bytes the encoder wrote into the wrong file the disk holds.
+using Forgery = std::function<QByteArray(const QByteArray& written)>;
 
 struct FailedWriteCase {
     std::string name;
     Fault fault;
     const char* suffix;       // ".bmp" or ".jpg"
-    double share = 0;         // DiskFull only
+    double share = 0;         // DiskFull and SizeLimit only
     long extra = 0;           // DiskFull only
     bool overOriginal = false;   // the target is the file the picture came from
+    Forgery forge = nullptr;     // WrongFile only
 };
 
 // Names the case in test listings instead of dumping its bytes.
@@ -65,9 +75,42 @@ void PrintTo(const FailedWriteCase& c, std::ostream* out) { *out << c.name; }
 
 bool InSubfolder(Fault fault) { return fault == Fault::FolderVanishes || fault == Fault::FolderGone; }
 
+// The picture the fixture opens, encoded as it was: the mask is missing.
+QByteArray JpegWithoutMask(const QByteArray&)
+{
+    return EncodePicture(FIF_JPEG, MakeNoisePicture(600, 450, 5).get(), JPEG_QUALITYSUPERB);
+}
+
+// One byte of a burnt pixel (inside a run of ten gray pixels, which noise never has) is one off.
+QByteArray BmpWithBurntPixelChanged(const QByteArray& written)
+{
+    const qsizetype run = written.indexOf(QByteArray(30, char(kMaskGray)), 54);
+    QByteArray changed = written;
+    changed[run + 3 + (3 - (run - 54) % 3) % 3] = char(kMaskGray - 1);
+    return changed;
+}
+
+QByteArray CutToHalf(const QByteArray& written) { return written.left(written.size() / 2); }
+
+std::vector<FailedWriteCase> WrongFileCases()
+{
+    const auto wrong = [](std::string name, const char* suffix, Forgery forge) {
+        return FailedWriteCase{std::move(name), Fault::WrongFile, suffix, 0, 0, false, std::move(forge)};
+    };
+    return {
+        wrong("JpegWithExif", ".jpg", [](const QByteArray& w) { return WithSegment(w, '\xE1', CameraExifBlock()); }),
+        wrong("JpegWithBytesAfterTheEnd", ".jpg", [](const QByteArray& w) { return w + "trailer"; }),
+        wrong("JpegCutToHalf", ".jpg", CutToHalf),
+        wrong("JpegWithoutTheMask", ".jpg", JpegWithoutMask),
+        wrong("BmpWithBytesAfterThePixels", ".bmp", [](const QByteArray& w) { return w + "trailer"; }),
+        wrong("BmpCutToHalf", ".bmp", CutToHalf),
+        wrong("BmpWithABurntPixelChanged", ".bmp", BmpWithBurntPixelChanged),
+    };
+}
+
 std::vector<FailedWriteCase> FailedWriteCases()
 {
-    std::vector<FailedWriteCase> cases;
+    std::vector<FailedWriteCase> cases = WrongFileCases();
     for (const char* suffix : {".bmp", ".jpg"}) {
         const std::string kind = suffix == std::string(".bmp") ? "Bmp" : "Jpeg";
         cases.push_back({kind + "NoRoomAtAll", Fault::DiskFull, suffix, 0, 0});
@@ -85,6 +128,7 @@ std::vector<FailedWriteCase> FailedWriteCases()
         cases.push_back({kind + "TargetLocked", Fault::TargetLocked, suffix});
         cases.push_back({kind + "TargetLockedOverTheOriginal", Fault::TargetLocked, suffix, 0, 0, true});
         cases.push_back({kind + "TargetIsFolder", Fault::TargetIsFolder, suffix});
+        cases.push_back({kind + "SizeLimitAtHalf", Fault::SizeLimit, suffix, 0.5});
     }
     return cases;
 }
@@ -117,8 +161,19 @@ public:
           subfolder_(std::move(subfolder)), permissionsHold_(permissionsHold)
     {
         SetFileCalls(this);
+        getrlimit(RLIMIT_FSIZE, &savedLimit_);
+        if (c_.fault == Fault::SizeLimit) {
+            // The program itself must keep the kernel's signal from killing it.
+            rlimit limit = savedLimit_;
+            limit.rlim_cur = rlim_t(room_);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
     }
-    ~FaultyCalls() override { SetFileCalls(nullptr); }
+    ~FaultyCalls() override
+    {
+        setrlimit(RLIMIT_FSIZE, &savedLimit_);
+        SetFileCalls(nullptr);
+    }
 
     int Open(const char* path, int flags, mode_t mode) override
     {
@@ -135,6 +190,15 @@ public:
             Strike(QDir(subfolder_).removeRecursively());
             return done;
         }
+        if (c_.fault == Fault::WrongFile) {
+            written_.append(static_cast<const char*>(data), qsizetype(size));
+            return ssize_t(size);
+        }
+        if (c_.fault == Fault::SizeLimit) {
+            const ssize_t done = FileCalls::Write(fd, data, size);
+            Strike(done < 0 && errno == EFBIG);
+            return done;
+        }
         if (c_.fault != Fault::DiskFull)
             return FileCalls::Write(fd, data, size);
         if (used_ >= room_) {
@@ -147,6 +211,10 @@ public:
     }
     int Sync(int fd) override
     {
+        if (c_.fault == Fault::WrongFile) {
+            const QByteArray forged = c_.forge(written_);
+            Strike(forged != written_ && FileCalls::Write(fd, forged.constData(), size_t(forged.size())) == forged.size());
+        }
         Strike(c_.fault == Fault::SyncFails);
         return c_.fault == Fault::SyncFails ? Fail(ENOSPC) : FileCalls::Sync(fd);
     }
@@ -176,6 +244,8 @@ private:
     long used_ = 0;
     QString subfolder_;
     bool permissionsHold_;
+    QByteArray written_;
+    rlimit savedLimit_{};
 };
 
 class FailedWriteTest : public ::testing::TestWithParam<FailedWriteCase> {

@@ -3,13 +3,18 @@
 #include "tests/TestPictures.h"
 
 #include "display/FitLayout.h"
+#include "display/Resampling.h"
 #include "display/VeilcutView.h"
+#include "document/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 
+#include <QCoreApplication>
 #include <QSize>
 #include "tests/QtPrinting.h"
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -89,6 +94,12 @@ TEST(FitPicture, AgreesWithAspectRatioScaling)
 class FitToViewTest : public ::testing::Test {
 protected:
     void Layout(int W, int H, unsigned w, unsigned h) { session.LayOutBlankPicture(W, H, w, h); }
+    // Resizes the window as a user would and lets the program catch up.
+    void Resize(int W, int H)
+    {
+        session.SetClientSize(W, H);
+        QCoreApplication::processEvents();
+    }
 
     AppSession session;
 };
@@ -180,6 +191,67 @@ TEST_F(FitToViewTest, LaterLayoutsCarryTheEllipseOver)
     }
     Layout(1918, 1018, wide.w, wide.h);
     EXPECT_EQ(session.view()->m_displayRect, CRect(0, 269, 1918, 749));
+}
+
+// A new size lays the picture out as a fresh layout would, with the ellipse
+// over the same picture pixels (within both mappings' rounding) and its offset following.
+TEST_F(FitToViewTest, ResizeLaysOutAgainOverTheSamePicturePixels)
+{
+    Layout(700, 500, 900, 600);
+    CVeilcutDoc* doc = session.doc();
+    CVeilcutView* view = session.view();
+    FreeImage_Unload(doc->m_picture);
+    doc->m_picture = MakeNoisePicture(900, 600, 5).release();
+    view->m_ellipse = CRect(200, 120, 310, 300);
+    const CRect& r = view->m_displayRect;
+    for (const QSize size : {QSize(400, 300), QSize(1000, 800), QSize(300, 700), QSize(1200, 300)}) {
+        SCOPED_TRACE(::testing::PrintToString(size));
+        const PictureEllipse before = MapEllipseToPicture(view->m_ellipse, r, doc->m_scale);
+        Resize(size.width(), size.height());
+        const FitLayout fresh = FitPicture(size.width(), size.height(), 900, 600);
+        EXPECT_EQ(r, fresh.displayRect);
+        const PictureEllipse after = MapEllipseToPicture(view->m_ellipse, r, doc->m_scale);
+        EXPECT_LE(std::max({std::abs(after.x0 - before.x0), std::abs(after.y0 - before.y0),
+                            std::abs(after.x1 - before.x1), std::abs(after.y1 - before.y1)}),
+                  int(std::ceil(0.5 / fresh.scale)) + 1);
+        EXPECT_EQ(view->m_origin, DisplayOrigin(r));
+        CRect offset = view->m_ellipse;
+        offset.OffsetRect(-view->m_origin.x, -view->m_origin.y);
+        EXPECT_EQ(doc->m_maskOffset, offset);
+        const BitmapPtr expected(FreeImage_Allocate(r.Width(), r.Height(), 24));
+        ResamplePixelByPixel(doc->m_picture, 900, 600, fresh.scale, expected.get());
+        EXPECT_EQ(DescribeDifference(expected.get(), doc->m_display), "");
+    }
+    EXPECT_FALSE(doc->IsModified());
+}
+
+// Sizes that come within one pass of the event loop give one layout, for the
+// last of them, whose rounding differs from two layouts' in turn.
+TEST_F(FitToViewTest, ResizesWithinOnePassGiveOneLayout)
+{
+    Layout(700, 500, 900, 600);
+    CVeilcutView* view = session.view();
+    const FitLayout start{session.doc()->m_scale, view->m_displayRect};
+    const CRect ellipse = view->m_ellipse = CRect(300, 120, 410, 300);
+    view->resize(61, 47);
+    view->resize(640, 450);
+    EXPECT_EQ(view->m_displayRect, start.displayRect);
+    QCoreApplication::processEvents();
+    const FitLayout middle = FitPicture(61, 47, 900, 600), end = FitPicture(640, 450, 900, 600);
+    ASSERT_NE(CarryEllipse(CarryEllipse(ellipse, start, middle), middle, end), CarryEllipse(ellipse, start, end));
+    EXPECT_EQ(view->m_ellipse, CarryEllipse(ellipse, start, end));
+}
+
+// Without a picture, or before a command-line picture's first layout, a resize lays nothing out.
+TEST_F(FitToViewTest, ResizeWithoutALaidOutPictureLaysNothingOut)
+{
+    Resize(400, 300);
+    Resize(450, 350);
+    session.doc()->m_picture = FreeImage_Allocate(64, 48, 24);
+    Resize(500, 350);
+    EXPECT_EQ(session.view()->m_clientRect, CRect());
+    EXPECT_EQ(session.doc()->m_display, nullptr);
+    EXPECT_TRUE(session.doc()->m_firstLayout);
 }
 
 } // namespace

@@ -42,14 +42,28 @@ Loaded LoadBytes(FREE_IMAGE_FORMAT format, const QByteArray& bytes, int flags)
     return loaded;
 }
 
+// A file may claim 4096 pixels for each of its bytes, and 2048 x 2048 whatever
+// its size; a mebibyte lets 65535 x 65535 through to the memory guard.
+constexpr qsizetype kMebibyte = 1 << 20;
+constexpr qsizetype kAsForged = 0;
+
 struct ForgeryCase {
     std::string name;
     uchar frameMarker;
     unsigned width, height;
     std::vector<uchar> sampling;
     unsigned componentsInFirstScan;
-    bool refused;   // held bytes worked out in the name
+    bool refused;   // held bytes or pixels per byte worked out in the name
+    qsizetype fileBytes = kMebibyte;   // scan data padded to this size
 };
+
+QByteArray PaddedForgery(const ForgeryCase& c)
+{
+    QByteArray forged = ForgedJpegHeaders(c.frameMarker, c.width, c.height, c.sampling, c.componentsInFirstScan);
+    if (c.fileBytes > forged.size())
+        forged.insert(forged.size() - 2, QByteArray(c.fileBytes - forged.size(), '\0'));
+    return forged;
+}
 
 // Peak bytes: 8-bit gray rows plus their 24-bit copy; 24-bit rows; and, when
 // every coefficient is held, 128 bytes per 8x8 block of each component.
@@ -74,14 +88,19 @@ const std::vector<ForgeryCase> kForgeries = {
     {"progressive CMYK 12000 x 12000: 432,000,000 + 4 x 288,000,000", 0xC2, 12000, 12000,
      {0x11, 0x11, 0x11, 0x11}, 1, true},
     {"CMYK 18000 x 18000 in one scan: 972,000,000", 0xC0, 18000, 18000, {0x11, 0x11, 0x11, 0x11}, 4, false},
+    // Pixels for every byte of the file.
+    {"543 bytes claiming 18900 x 16383: 570,237", 0xC0, 18900, 16383, {0x22, 0x11, 0x11}, 3, true, 543},
+    {"colour 8000 x 8000 in 15,625 bytes: 4096", 0xC0, 8000, 8000, {0x22, 0x11, 0x11}, 3, false, 15625},
+    {"colour 8000 x 8000 in 15,624 bytes: 4096.3", 0xC0, 8000, 8000, {0x22, 0x11, 0x11}, 3, true, 15624},
+    {"gray 2048 x 2048 as forged: at the floor", 0xC0, 2048, 2048, {0x11}, 1, false, kAsForged},
+    {"gray 2049 x 2048 as forged: past the floor", 0xC0, 2049, 2048, {0x11}, 1, true, kAsForged},
 };
 
 TEST(JpegSizeGuard, ForgedFrameHeadersAreRefusedBeforeDecoding)
 {
     for (const ForgeryCase& c : kForgeries) {
         SCOPED_TRACE(c.name);
-        const QByteArray forged = ForgedJpegHeaders(c.frameMarker, c.width, c.height, c.sampling, c.componentsInFirstScan);
-        ASSERT_LT(forged.size(), 64);
+        const QByteArray forged = PaddedForgery(c);
         FreeImageMessageCounter messages;
         const Loaded loaded = LoadBytes(FIF_JPEG, forged, JPEG_ACCURATE);
         EXPECT_FALSE(loaded.dib);

@@ -27,11 +27,11 @@ BitmapPtr ExpectedPicture(FIBITMAP* original, const std::vector<GrayRun>& runs)
     return expected;
 }
 
-// Every pixel but the outermost rows and columns.
-std::vector<GrayRun> WholeInterior(unsigned width, unsigned height)
+// Every pixel, edges included.
+std::vector<GrayRun> WholePicture(unsigned width, unsigned height)
 {
     std::vector<GrayRun> runs;
-    for (unsigned y = 1; width > 2 && y + 1 < height; ++y) runs.push_back({y, 1, width - 2});
+    for (unsigned y = 0; y < height; ++y) runs.push_back({y, 0, width - 1});
     return runs;
 }
 
@@ -92,11 +92,20 @@ INSTANTIATE_TEST_SUITE_P(
         BurnCase{"Inside", 100, 100, {10, 10, 20, 20},
                  {{11, 13, 16}, {12, 12, 17}, {13, 11, 18}, {14, 11, 18}, {15, 11, 18},
                   {16, 11, 18}, {17, 11, 18}, {18, 12, 17}}},
-        BurnCase{"OverBottomLeftCorner", 100, 100, {-5, -5, 5, 5}, {{1, 1, 3}, {2, 1, 3}, {3, 1, 2}}},
-        BurnCase{"BeyondEveryEdge", 20, 10, {-100, -100, 100, 100}, WholeInterior(20, 10)},
-        // Reaches past the top and the right edge: stops at row H - 2 and column W - 2.
-        // Centre (8, 7), semi-axes 5: rows 3..6 span x 5.5..11.5, 4.5..12.5, 3.92..13.08, 3.60..13.40.
-        BurnCase{"OverTopRightCorner", 10, 8, {3, 2, 13, 12}, {{3, 6, 8}, {4, 5, 8}, {5, 4, 8}, {6, 4, 8}}},
+        // Rows 0..3 span x -4.5..5.5, -4.4..5.4, -4.08..5.08, -3.5..4.5: row 0 and column 0 are painted.
+        BurnCase{"OverBottomLeftCorner", 100, 100, {-5, -5, 5, 5}, {{0, 0, 3}, {1, 0, 3}, {2, 0, 3}, {3, 0, 2}}},
+        BurnCase{"BeyondEveryEdge", 20, 10, {-100, -100, 100, 100}, WholePicture(20, 10)},
+        // Reaches past the top and the right edge: paints up to row H - 1 and column W - 1.
+        // Centre (8, 7), semi-axes 5: rows 3..7 span x 5.5..11.5, 4.5..12.5, 3.92..13.08, 3.60..13.40, 3.5..13.5.
+        BurnCase{"OverTopRightCorner", 10, 8, {3, 2, 13, 12},
+                 {{3, 6, 9}, {4, 5, 9}, {5, 4, 9}, {6, 4, 9}, {7, 4, 9}}},
+        // Centre (2, 7): rows 3..7 span x -0.5..5.5 (-0.5 truncates to 0, so column 0 stays), -1.5..6.5,
+        // -2.08..7.08, -2.40..7.40, -2.5..7.5.
+        BurnCase{"OverTopLeftCorner", 10, 8, {-3, 2, 7, 12},
+                 {{3, 1, 3}, {4, 0, 4}, {5, 0, 5}, {6, 0, 5}, {7, 0, 5}}},
+        // Centre (8, 1): rows 0..4 span x 3.60..13.40, 3.5..13.5, 3.60..13.40, 3.92..13.08, 4.5..12.5.
+        BurnCase{"OverBottomRightCorner", 10, 8, {3, -4, 13, 6},
+                 {{0, 4, 9}, {1, 4, 9}, {2, 4, 9}, {3, 4, 9}, {4, 5, 9}}},
         BurnCase{"InvertedColumns", 40, 40, {20, 10, 10, 20}, {}},
         BurnCase{"InvertedRows", 40, 40, {10, 20, 20, 10}, {}},
         BurnCase{"Flat", 40, 40, {10, 10, 20, 11}, {}}),
@@ -113,7 +122,7 @@ TEST(BurnEllipse, LeavesRowPaddingAlone)
             BYTE* line = FreeImage_GetScanLine(original.get(), int(y));
             std::memset(line + width * 3, 0xAB, pitch - width * 3);
         }
-        const BitmapPtr expected = ExpectedPicture(original.get(), WholeInterior(width, height));
+        const BitmapPtr expected = ExpectedPicture(original.get(), WholePicture(width, height));
         const BitmapPtr burned = BurnedCopy(original.get(), {-50, -50, 50, 50});
         EXPECT_EQ(std::memcmp(FreeImage_GetBits(expected.get()), FreeImage_GetBits(burned.get()), pitch * height), 0);
     }

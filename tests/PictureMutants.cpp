@@ -211,6 +211,12 @@ QByteArray ForgedJpegHeaders(uchar frameMarker, unsigned width, unsigned height,
            QByteArray::fromHex("FFDA") + Word(scan.size() + 2) + scan + QByteArray::fromHex("0000 FFD9");
 }
 
+QByteArray WithSegment(const QByteArray& jpeg, char marker, const QByteArray& payload)
+{
+    const qsizetype length = payload.size() + 2;
+    return jpeg.left(2) + '\xFF' + marker + char(length >> 8) + char(length & 0xFF) + payload + jpeg.mid(2);
+}
+
 QByteArray RunLengthBomb()
 {
     BmpShape shape;

@@ -23,6 +23,9 @@ struct Mutant {
     bool carriesMetadata = false;   // an APP1-APP13, APP15 or COM segment was added
 };
 
+// `jpeg` with a segment (`marker`, `payload`) right after its SOI.
+QByteArray WithSegment(const QByteArray& jpeg, char marker, const QByteArray& payload);
+
 // What a decoder reads past: padding and doubled fill bytes between segments,
 // stray markers, padding and cuts inside the scan.
 Mutant ResyncMutant(const QByteArray& jpeg, std::mt19937& random);

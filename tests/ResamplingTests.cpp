@@ -66,11 +66,12 @@ BitmapPtr OracleResample(FIBITMAP* picture, unsigned width, unsigned height, dou
     return display;
 }
 
-BitmapPtr Resample(FIBITMAP* picture, double scale, unsigned displayWidth, unsigned displayHeight)
+BitmapPtr Resample(FIBITMAP* picture, double scale, unsigned displayWidth, unsigned displayHeight,
+                   ResampleRoute route = ResampleRoute::Fastest)
 {
     BitmapPtr display = MakeDisplay(displayWidth, displayHeight);
     ResampleBilinear(picture, FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), scale,
-                     display.get());
+                     display.get(), route);
     return display;
 }
 
@@ -183,14 +184,22 @@ TEST(ResamplingAgainstOracle, MatchesByteForByte)
     };
     for (unsigned w = 1; w <= 9; ++w)
         cases.push_back({"row padding", w, 5, 1.25, w, 6});
+    // Large copies are made in two halves by two threads.
+    cases.insert(cases.end(), {{"one thread, just below two", 600, 400, 0.4, 255, 256},
+                               {"two halves, odd height and width", 997, 703, 0.37, 369, 261},
+                               {"two halves, sampling the last column", 1000, 700, 0.5, 500, 350},
+                               {"two halves, enlarged with fill bands", 151, 103, 2.9, 438, 299}});
 
     unsigned seed = 100;
     for (const Case& c : cases) {
         const BitmapPtr picture = MakeNoisePicture(c.w, c.h, ++seed);
         const BitmapPtr expected = OracleResample(picture.get(), c.w, c.h, c.scale, c.dw, c.dh);
-        const BitmapPtr actual = Resample(picture.get(), c.scale, c.dw, c.dh);
-        EXPECT_EQ(DescribeDifference(expected.get(), actual.get()), "")
-            << c.name << ": " << c.w << "x" << c.h << " at " << c.scale;
+        for (const ResampleRoute route : {ResampleRoute::Fastest, ResampleRoute::Plain}) {
+            const BitmapPtr actual = Resample(picture.get(), c.scale, c.dw, c.dh, route);
+            EXPECT_EQ(DescribeDifference(expected.get(), actual.get()), "")
+                << c.name << ": " << c.w << "x" << c.h << " at " << c.scale
+                << (route == ResampleRoute::Plain ? ", plain" : ", fastest");
+        }
     }
 }
 

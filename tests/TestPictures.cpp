@@ -70,11 +70,11 @@ void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1)
     const int W = int(FreeImage_GetWidth(picture)), H = int(FreeImage_GetHeight(picture));
     const double cx = (x0 + x1) / 2.0, cy = (y0 + y1) / 2.0, rx = (x1 - x0) / 2.0, ry = (y1 - y0) / 2.0;
     RGBQUAD gray{153, 153, 153, 0};
-    for (int y = y0 + 1; y <= std::min(H, y1) - 2; ++y) {
+    for (int y = std::max(y0 + 1, 0); y <= std::min(H - 1, y1 - 2); ++y) {
         const double t = (y - cy) / ry;
         const double w = std::sqrt(1 - t * t);
         const int xl = int(cx - w * rx + 0.5), xr = int(w * rx + cx + 0.5);
-        for (int x = std::max(xl + 1, 1); x <= std::min(W, xr) - 2; ++x)
+        for (int x = std::max(xl + 1, 0); x <= std::min(W - 1, xr - 2); ++x)
             FreeImage_SetPixelColor(picture, unsigned(x), unsigned(y), &gray);
     }
 }
