@@ -14,8 +14,8 @@
 void CVeilcutDoc::OnFileSaveAs()
 {
     m_view->Invalidate(FALSE);
-    CFileDialog dialog(FALSE, QStringLiteral("jpg"), m_fileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                       QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
+    CFileDialog dialog(FALSE, SaveDialogExtension(), m_fileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       SaveDialogFilter());
     dialog.m_ofn.lpstrInitialDir = m_saveDir;
     if (dialog.DoModal() == IDOK) {
         CWaitCursor wait;
@@ -24,6 +24,15 @@ void CVeilcutDoc::OnFileSaveAs()
         m_saveDir = FolderOf(path);
     }
     m_view->Invalidate(FALSE);
+}
+
+CDocument::SaveDialogSetup CVeilcutDoc::GetSaveDialogSetup() const
+{
+    // Ctrl+S offers what Save As offers, proposing the shown picture's own folder and name.
+    CString shown = GetPathName();
+    if (shown.isEmpty() && !m_fileName.isEmpty())
+        shown = m_openDir + m_fileName;
+    return {shown, SaveDialogFilter(), SaveDialogExtension()};
 }
 
 BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
@@ -78,6 +87,13 @@ BOOL CVeilcutDoc::SaveModified()
     default:
         return TRUE;
     }
+}
+
+BOOL CVeilcutDoc::CanCloseFrame(CFrameWnd* frame)
+{
+    // Closing is no Open: an earlier Open that loaded nothing is not taken up again.
+    m_openPending = FALSE;
+    return CDocument::CanCloseFrame(frame);
 }
 
 void CVeilcutDoc::ResumeOpen()

@@ -31,6 +31,11 @@ CString FolderOf(const CString& path)
     return path.left(path.lastIndexOf(QLatin1Char('/'))) + QLatin1Char('/');
 }
 
+CString FileNameOf(const CString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 CVeilcutDoc::CVeilcutDoc()
 {
     m_programDir = FindProgramFolder(QDir::currentPath());
@@ -105,6 +110,8 @@ BOOL CVeilcutDoc::OnOpenDocument(const CString& path)
     ReplacePicture(nullptr);
     if (!LoadPicture(format->format, path, format->flags))
         return FALSE;
+    // A picture opened from the command line is named after its file, as the Open command names it.
+    m_fileName = FileNameOf(path);
     SetModifiedFlag(FALSE);
     m_openPending = FALSE;
     return TRUE;

@@ -24,6 +24,7 @@ public:
     BOOL OnOpenDocument(const CString& path) override;
     BOOL OnSaveDocument(const CString& path) override;
     BOOL SaveModified() override;
+    BOOL CanCloseFrame(CFrameWnd* frame) override;
 
     void OnFileOpen();
     void OnFileSaveAs();
@@ -65,6 +66,8 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 
+    SaveDialogSetup GetSaveDialogSetup() const override;
+
 private:
     // Runs the Open command again when an earlier one was interrupted by the prompt.
     void ResumeOpen();
@@ -77,3 +80,5 @@ private:
 
 // The folder of a path, ending in a separator.
 CString FolderOf(const CString& path);
+// The name of a path without its folder.
+CString FileNameOf(const CString& path);

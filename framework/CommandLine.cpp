@@ -1,6 +1,13 @@
 #include "framework/CommandLine.h"
 
+#include <QtGlobal>
+
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr int kUsageError = 2;
@@ -8,6 +15,35 @@ constexpr int kUsageError = 2;
 void PrintUsage(const CString& appName, const CommandLineTexts& texts, std::ostream& to)
 {
     to << texts.usage.arg(appName).toStdString();
+}
+
+struct HeldMessage {
+    QtMsgType type;
+    const char* file;
+    int line;
+    const char* function;
+    const char* category;
+    QString text;
+};
+
+struct DisplayStart {
+    std::string appName;
+    QtMessageHandler previous = nullptr;
+    std::vector<HeldMessage> held;
+};
+DisplayStart* g_displayStart = nullptr;
+
+void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type != QtFatalMsg) {
+        g_displayStart->held.push_back({type, context.file, context.line, context.function, context.category, text});
+        return;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    std::cerr << g_displayStart->appName << ": no display could be opened"
+              << (display.isEmpty() ? std::string(": DISPLAY is not set") : " at " + display.toStdString()) << '\n';
+    // Qt cannot go on from here; leave before it aborts.
+    std::_Exit(EXIT_FAILURE);
 }
 } // namespace
 
@@ -38,4 +74,28 @@ std::optional<int> AfxAnswerCommandLine(const CString& appName, const CString& v
         }
     }
     return std::nullopt;
+}
+
+void AfxReportOpenFailure(const CString& appName, const CString& path, const CString& reason, std::ostream& err)
+{
+    err << appName.toStdString() << ": cannot open " << path.toStdString();
+    if (!reason.isEmpty())
+        err << ": " << reason.simplified().toStdString();
+    err << '\n';
+}
+
+CDisplayStartGuard::CDisplayStartGuard(const CString& appName)
+{
+    g_displayStart = new DisplayStart{appName.toStdString(), nullptr, {}};
+    g_displayStart->previous = qInstallMessageHandler(HoldOrEnd);
+}
+
+CDisplayStartGuard::~CDisplayStartGuard()
+{
+    qInstallMessageHandler(g_displayStart->previous);
+    for (const HeldMessage& m : g_displayStart->held) {
+        const QMessageLogContext context(m.file, m.line, m.function, m.category);
+        qt_message_output(m.type, context, m.text);
+    }
+    delete std::exchange(g_displayStart, nullptr);
 }

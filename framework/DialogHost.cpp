@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace {
 CDialogHost* g_host = nullptr;
 }
@@ -16,9 +18,34 @@ CDialogHost& AfxGetDialogHost()
     return g_host ? *g_host : desktopHost;
 }
 
-void AfxSetDialogHost(CDialogHost* host)
+CDialogHost* AfxSetDialogHost(CDialogHost* host)
 {
-    g_host = host;
+    return std::exchange(g_host, host);
+}
+
+CMessageRecorder::CMessageRecorder() : m_next(AfxGetDialogHost()), m_previous(AfxSetDialogHost(this))
+{
+}
+
+CMessageRecorder::~CMessageRecorder()
+{
+    AfxSetDialogHost(m_previous);
+}
+
+int CMessageRecorder::MessageBox(const CString& text, const CString& caption, UINT type)
+{
+    m_lastMessage = text;
+    return m_next.MessageBox(text, caption, type);
+}
+
+int CMessageRecorder::RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer)
+{
+    return m_next.RunFileDialog(request, answer);
+}
+
+int CMessageRecorder::RunModal(CDialog& dialog)
+{
+    return m_next.RunModal(dialog);
 }
 
 int AfxRunWithArrowCursor(const std::function<int()>& runDialog)

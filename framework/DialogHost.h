@@ -36,8 +36,27 @@ public:
 
 // The host in force; the desktop one unless a test has put another in place.
 CDialogHost& AfxGetDialogHost();
-// Null puts the desktop host back.
-void AfxSetDialogHost(CDialogHost* host);
+// Null puts the desktop host back. Returns the host put in place before, or null.
+CDialogHost* AfxSetDialogHost(CDialogHost* host);
+
+// While it lives, passes every dialog on to the host that was in force and
+// keeps the text of the last message box shown.
+class CMessageRecorder : public CDialogHost {
+public:
+    CMessageRecorder();
+    ~CMessageRecorder() override;
+
+    int MessageBox(const CString& text, const CString& caption, UINT type) override;
+    int RunFileDialog(const FileDialogRequest& request, FileDialogAnswer* answer) override;
+    int RunModal(CDialog& dialog) override;
+
+    const CString& LastMessage() const { return m_lastMessage; }
+
+private:
+    CDialogHost& m_next;
+    CDialogHost* m_previous;
+    CString m_lastMessage;
+};
 
 // A modal box captioned with the application name.
 int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);

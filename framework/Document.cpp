@@ -77,9 +77,14 @@ BOOL CDocument::SaveModified()
     const CString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
     switch (AfxMessageBox(QStringLiteral("Save changes to %1?").arg(name), MB_YESNOCANCEL)) {
     case IDCANCEL: return FALSE;
-    case IDYES: return DoSave(m_strPathName);
+    case IDYES: return DoSave();
     default: return TRUE;
     }
+}
+
+BOOL CDocument::CanCloseFrame(CFrameWnd* /*frame*/)
+{
+    return SaveModified();
 }
 
 void CDocument::Serialize(CArchive& /*ar*/)
@@ -93,16 +98,23 @@ void CDocument::AddView(CView* view)
 
 void CDocument::OnFileSave()
 {
-    DoSave(m_strPathName);
+    DoSave();
 }
 
-BOOL CDocument::DoSave(const CString& proposal)
+CDocument::SaveDialogSetup CDocument::GetSaveDialogSetup() const
+{
+    return {m_strPathName, CString(), CString()};
+}
+
+BOOL CDocument::DoSave()
 {
     // The name is always confirmed in the save dialog, so a file (the opened
     // original above all) is only replaced after the overwrite question.
+    const SaveDialogSetup setup = GetSaveDialogSetup();
+    const CString& proposal = setup.proposedPath;
     const int slash = int(proposal.lastIndexOf(QLatin1Char('/')));
-    CFileDialog dialog(FALSE, CString(), proposal.isEmpty() ? m_strTitle : proposal.mid(slash + 1),
-                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    CFileDialog dialog(FALSE, setup.defaultExtension, proposal.isEmpty() ? m_strTitle : proposal.mid(slash + 1),
+                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, setup.filter);
     if (slash >= 0)
         dialog.m_ofn.lpstrInitialDir = proposal.left(slash + 1);
     if (dialog.DoModal() != IDOK)

@@ -5,6 +5,8 @@
 #include <vector>
 
 class CView;
+class CDocTemplate;
+class CFrameWnd;
 
 // What a document is given to read or write itself with.
 class CArchive {};
@@ -29,6 +31,8 @@ public:
     virtual BOOL OnOpenDocument(const CString& path);
     virtual BOOL OnSaveDocument(const CString& path);
     virtual BOOL SaveModified();
+    // Whether the frame showing the document may close: the save prompt.
+    virtual BOOL CanCloseFrame(CFrameWnd* frame);
     virtual void Serialize(CArchive& ar);
     virtual void DeleteContents() {}
 
@@ -40,9 +44,17 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 
-    // Asks for a name in the save dialog, proposing `proposal` (or the
-    // title when it is empty), then saves.
-    BOOL DoSave(const CString& proposal);
+    // What the save dialog of the standard Save proposes and offers.
+    struct SaveDialogSetup {
+        CString proposedPath;   // folder and name; empty: the title
+        CString filter;         // "Name|pattern|...||"; empty: any file
+        CString defaultExtension;
+    };
+    // The path name, any file, no suffix added.
+    virtual SaveDialogSetup GetSaveDialogSetup() const;
+
+    // Asks for a name in the save dialog, then saves.
+    BOOL DoSave();
 
 private:
     void UpdateFrameTitle();

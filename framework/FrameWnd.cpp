@@ -206,7 +206,7 @@ void CFrameWnd::ShowControlBar(CToolBar* bar, BOOL bShow, BOOL /*bDelay*/)
 void CFrameWnd::OnClose()
 {
     CDocument* doc = GetActiveDocument();
-    if (doc && !doc->SaveModified())
+    if (doc && !doc->CanCloseFrame(this))
         return;
     DestroyWindow();
 }

@@ -6,8 +6,45 @@
 #include "framework/ResourceTable.h"
 #include "framework/Wnd.h"
 
+#include <QCoreApplication>
 #include <QStyle>
 #include <QToolButton>
+
+namespace {
+// A floating bar is a window of its own, but the keyboard stays with the
+// frame: the frame is made active again whenever the bar's window is, and
+// keys that reach the bar anyway go on to the frame's view.
+class KeyboardStaysWithFrame : public QObject {
+public:
+    KeyboardStaysWithFrame(QToolBar* bar, CFrameWnd* frame) : QObject(bar), m_bar(bar), m_frame(frame)
+    {
+        bar->setAttribute(Qt::WA_ShowWithoutActivating);
+        bar->installEventFilter(this);
+        // Floating or docking re-creates the bar's window; the frame stays the active one.
+        QObject::connect(bar, &QToolBar::topLevelChanged, frame, &QWidget::activateWindow, Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_bar || !m_bar->isWindow())
+            return false;
+        if (event->type() == QEvent::WindowActivate) {
+            m_frame->activateWindow();
+        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            if (CView* view = m_frame->GetActiveView()) {
+                QCoreApplication::sendEvent(view, event);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QToolBar* m_bar;
+    CFrameWnd* m_frame;
+};
+} // namespace
 
 BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD /*ctrlStyle*/, DWORD style, const CRect& /*borders*/, UINT id)
 {
@@ -20,6 +57,7 @@ BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD /*ctrlStyle*/, DWORD style, con
     m_bar->setMovable(style & CBRS_GRIPPER);
     m_bar->setFloatable(true);
     m_bar->setVisible(false);
+    new KeyboardStaysWithFrame(m_bar, parent);
     return TRUE;
 }
 

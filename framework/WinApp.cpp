@@ -2,6 +2,7 @@
 
 #include "framework/AfxRes.h"
 #include "framework/CommandLine.h"
+#include "framework/DialogHost.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
@@ -12,6 +13,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -95,9 +97,14 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
     CDocTemplate* docTemplate = GetFirstDocTemplate();
     if (!docTemplate)
         return FALSE;
-    if (info.m_nShellCommand == CCommandLineInfo::FileOpen)
-        return docTemplate->OpenDocumentFile(&info.m_strFileName) != nullptr;
-    return docTemplate->OpenDocumentFile(nullptr) != nullptr;
+    if (info.m_nShellCommand != CCommandLineInfo::FileOpen)
+        return docTemplate->OpenDocumentFile(nullptr) != nullptr;
+    // The message box tells the user; the terminal that started the program hears it too.
+    CMessageRecorder shown;
+    if (docTemplate->OpenDocumentFile(&info.m_strFileName))
+        return TRUE;
+    AfxReportOpenFailure(m_pszAppName, info.m_strFileName, shown.LastMessage(), std::cerr);
+    return FALSE;
 }
 
 void CWinApp::OnFileNew()
@@ -131,7 +138,9 @@ int AfxWinMain(CWinApp& app, int argc, char** argv)
             AfxAnswerCommandLine(app.m_pszAppName, app.m_pszVersion, app.m_commandLineTexts, argc, argv,
                                  std::cout, std::cerr))
         return *status;
+    std::optional<CDisplayStartGuard> displayStart(std::in_place, app.m_pszAppName);
     QApplication qtApp(argc, argv);
+    displayStart.reset();
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setApplicationVersion(app.m_pszVersion);
     int result = EXIT_FAILURE;   // start-up failed: no window was shown

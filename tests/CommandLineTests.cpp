@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Options, CommandLine, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The real program, with no display to open a window on.
-TEST(CommandLineOfTheProgram, VersionNeedsNoDisplay)
+TEST(CommandLineOfTheProgram, WithoutADisplay)
 {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -67,6 +67,17 @@ TEST(CommandLineOfTheProgram, VersionNeedsNoDisplay)
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(program.readAllStandardOutput(), QByteArray("Veilcut 1.0.0.1\n"));
+
+    // To start, it says in one line that it has no display and ends with 1, never aborts.
+    for (const char* display : {"", ":65432"}) {
+        env.insert(QStringLiteral("DISPLAY"), QLatin1String(display));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(VEILCUT_BINARY), {QStringLiteral("face.jpg")});
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitCode(), 1);
+        EXPECT_EQ(program.readAllStandardError(), *display ? "Veilcut: no display could be opened at :65432\n"
+                                                           : "Veilcut: no display could be opened: DISPLAY is not set\n");
+    }
 }
 
 } // namespace

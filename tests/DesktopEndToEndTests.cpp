@@ -114,6 +114,15 @@ protected:
         Keys(QStringLiteral("Return"));
     }
 
+    // Drags with the left button from `from` to `to`, pausing on the way so that Qt sees a drag.
+    void Drag(CPoint from, CPoint to)
+    {
+        Xdo(QStringLiteral("mousemove %1 %2 mousedown 1 mousemove %3 %4 sleep 0.3 mousemove %5 %6 sleep 0.3 mouseup 1")
+                .arg(from.x).arg(from.y).arg((from.x + to.x) / 2).arg((from.y + to.y) / 2).arg(to.x).arg(to.y)
+                .split(QLatin1Char(' ')));
+        QThread::msleep(300);
+    }
+
     BitmapPtr Screenshot(const QString& step)
     {
         QThread::msleep(400);
@@ -188,6 +197,19 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     const CPoint pointer = Pointer();
     const CPoint view(pointer.x - 8, pointer.y + 15);
 
+    // B typed while the floating toolbar's window has the focus reaches the view
+    // (the colour is checked at the end); docked again, the view is where it was.
+    const CPoint floated(view.x + 600, view.y + 400);
+    Drag(CPoint(view.x + 4, view.y - 25), floated);
+    const QString toolbar = Xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                 QStringLiteral("^Toolbar$")});
+    ASSERT_FALSE(toolbar.isEmpty()) << "the toolbar did not float";
+    Xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), toolbar});
+    Keys(QStringLiteral("b"));
+    const int barHeight = Xdo({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), toolbar})
+                              .section(QLatin1String("HEIGHT="), 1).section(QLatin1Char('\n'), 0, 0).toInt();
+    Drag(floated, CPoint(view.x + 300, view.y - barHeight + 3));
+
     Keys(QStringLiteral("ctrl+o"));
     AnswerFileDialog(QStringLiteral("^Open"), source);
     ASSERT_FALSE(FocusWindow(QStringLiteral("^face.bmp - Veilcut$")).isEmpty());
@@ -256,7 +278,7 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     EXPECT_EQ(settings.value(QStringLiteral("EllipsRectYTL")).toInt(), 90);
     EXPECT_EQ(settings.value(QStringLiteral("EllipsRectXBR")).toInt(), 80);
     EXPECT_EQ(settings.value(QStringLiteral("EllipsRectYBR")).toInt(), 240);
-    EXPECT_EQ(settings.value(QStringLiteral("Color")).toInt(), 0x00FF00);
+    EXPECT_EQ(settings.value(QStringLiteral("Color")).toInt(), 0xFF0000) << "B through the floating toolbar";
     EXPECT_EQ(settings.value(QStringLiteral("PictOpenPaNm")).toString(), folder + QLatin1Char('/'));
     EXPECT_EQ(settings.value(QStringLiteral("PictSavePaNm")).toString(), folder + QLatin1Char('/'));
 }

@@ -7,15 +7,18 @@
 #include "resources/Resources.h"
 #include "resources/resource.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionToolBar>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -184,26 +187,39 @@ TEST_F(MainFrameTest, FloatingToolbarClosesWithItsOwnButton)
     EXPECT_TRUE(bar()->isVisible());
 }
 
-TEST_F(MainFrameTest, ToolbarDocksAtEveryEdge)
+// Docked or floating, the bar leaves the keyboard with the main window, also
+// when a window manager hands it to the floating bar's window.
+TEST_F(MainFrameTest, ToolbarDocksAtEveryEdgeOrFloatsAndTheKeysStayWithTheView)
 {
     ShowActive(session);
     EXPECT_EQ(frame()->toolBarArea(bar()), Qt::TopToolBarArea);
     EXPECT_EQ(bar()->allowedAreas(), Qt::AllToolBarAreas);
     const QRect view = frame()->GetActiveView()->geometry();
-    struct Row { const char* name; QPoint to; Qt::ToolBarArea area; };
+    struct Row { const char* name; QPoint to; Qt::ToolBarArea area; };   // no area: floating
     const Row rows[] = {
+        {"floating", view.center(), Qt::NoToolBarArea},
         {"left", {view.left() + 2, view.center().y()}, Qt::LeftToolBarArea},
         {"bottom", {view.center().x(), view.bottom() - 2}, Qt::BottomToolBarArea},
         {"right", {view.right() - 2, view.center().y()}, Qt::RightToolBarArea},
         {"top", {view.center().x(), view.top() + 2}, Qt::TopToolBarArea},
     };
+    QSignalSpy focusWindows(qApp, &QGuiApplication::focusWindowChanged);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         DragBar(session, row.to);
         // The frame animates the bar into its place.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !bar()->isFloating(); }));
-        EXPECT_EQ(frame()->toolBarArea(bar()), row.area);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar()->isFloating() == (row.area == Qt::NoToolBarArea); }));
+        EXPECT_TRUE(row.area == Qt::NoToolBarArea || frame()->toolBarArea(bar()) == row.area);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == frame(); }));
     }
+    DragBar(session, view.center());
+    focusWindows.clear();
+    bar()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return focusWindows.count() >= 2; }));
+    EXPECT_EQ(focusWindows.constFirst().constFirst().value<QWindow*>(), bar()->windowHandle());
+    EXPECT_EQ(QApplication::activeWindow(), frame());
+    QTest::keyClick(bar(), Qt::Key_B);
+    EXPECT_EQ(static_cast<CVeilcutView*>(frame()->GetActiveView())->m_color, RGB(0, 0, 255));
 }
 
 // Place and visibility of the toolbar are not kept between runs.

@@ -347,6 +347,19 @@ TEST_F(SaveCommandTest, ClosingTheWindowPromptsFirst)
     EXPECT_TRUE(session.frame()->IsDestroyed());
 }
 
+// Closing after an Open whose dialog was cancelled starts no other Open.
+TEST_F(SaveCommandTest, ClosingAfterACancelledOpenOpensNothing)
+{
+    ShowPicture();
+    session.dialogs.CancelFileDialog();
+    session.Command(ID_FILE_OPEN);
+    session.Command(ID_ROTATE_RIGHT);
+    session.dialogs.AnswerMessage(IDNO);
+    session.frame()->close();
+    EXPECT_TRUE(session.frame()->IsDestroyed());
+    EXPECT_EQ(session.dialogs.fileDialogs.size(), 1u) << "only the cancelled Open";
+}
+
 void PressCtrlS(AppSession& session)
 {
     ASSERT_TRUE(ActivateAndWait(session.frame()));
@@ -365,12 +378,17 @@ TEST_F(SaveCommandTest, CtrlSRunsTheFrameworkSave)
     EXPECT_EQ(session.dialogs.messages[0].text, kSaveError);
     EXPECT_TRUE(Entries(folder).isEmpty());
 
+    // Offered as Save As offers it, under the shown picture's folder and name;
+    // a name typed without a suffix takes the selected filter's.
     ShowPicture();
-    session.dialogs.ChooseFile(Path("plain.bmp"));
+    doc()->m_openDir = folder + QLatin1Char('/');
+    session.dialogs.ChooseFile(Path("plain"), 1);
     PressCtrlS(session);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 2u);
     EXPECT_FALSE(session.dialogs.fileDialogs[1].open);
-    EXPECT_TRUE(session.dialogs.fileDialogs[1].filter.isEmpty());
+    EXPECT_EQ(session.dialogs.fileDialogs[1].filter, QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
+    EXPECT_EQ(session.dialogs.fileDialogs[1].fileName, QStringLiteral("face.jpg"));
+    EXPECT_EQ(session.dialogs.fileDialogs[1].initialFolder, folder + QLatin1Char('/'));
     EXPECT_EQ(Entries(folder), QStringList({"plain.bmp"}));
     EXPECT_EQ(doc()->GetPathName(), Path("plain.bmp"));
 }

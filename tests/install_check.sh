@@ -1,16 +1,37 @@
 #!/usr/bin/env bash
-# Installs into a scratch prefix and checks that a desktop finds the program,
-# its menu entry and its icon there.
+# Installs into a scratch prefix and checks that a desktop and a software
+# centre find the program, its menu entry, its icon and its description there;
+# then builds the Debian package and checks what it holds and declares.
 set -euo pipefail
 build=$1
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+version=$2
+id=org.example.veilcut
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" > /dev/null
 test -x "$prefix/bin/Veilcut"
-desktop-file-validate "$prefix/share/applications/veilcut.desktop"
-grep -qx 'Exec=Veilcut %f' "$prefix/share/applications/veilcut.desktop"
+desktop-file-validate "$prefix/share/applications/$id.desktop"
+grep -qx 'Exec=Veilcut %f' "$prefix/share/applications/$id.desktop"
 for size in 16 24 32 48 64 128 256; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/veilcut.png"
   file "$icon" | grep -q "PNG image data, $size x $size"
 done
-echo "installed and valid"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" > /dev/null
+test -s "$prefix/share/doc/veilcut/copyright"
+
+# The package puts the same files under /usr.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/package" > /dev/null
+deb="$scratch/package/veilcut_${version}_$(dpkg --print-architecture).deb"
+diff <(cd "$prefix" && find . -type f | sed 's|^\./|./usr/|' | sort) \
+     <(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort)
+test "$(dpkg-deb -f "$deb" Package)" = veilcut
+test "$(dpkg-deb -f "$deb" Version)" = "$version"
+test "$(dpkg-deb -f "$deb" Section)" = graphics
+test -n "$(dpkg-deb -f "$deb" Maintainer)"
+# The libraries it needs, found by dpkg-shlibdeps; Qt's own package brings the xcb platform plugin.
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1; do
+  grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || { echo "Depends lacks $package: $depends"; exit 1; }
+done
+echo "installed, packaged and valid"
