@@ -22,6 +22,9 @@ public:
     bool Write(const void* data, size_t size);
     // Bytes appended so far.
     long Position() const { return long(written_ + buffered_); }
+    // Bytes handed to the disk so far; a reader of the temporary file finds them there.
+    size_t BytesOnDisk() const { return written_; }
+    const QByteArray& TemporaryPath() const { return temporary_; }
     // Flushes and syncs; then, when `accept` (if given) approves the file
     // read back at its temporary path, closes and renames it over `path`.
     bool Commit(const std::function<bool(const QByteArray& writtenPath)>& accept = {});

@@ -2,7 +2,11 @@
 
 // Counts what FreeImage's decoders report while it lives: libjpeg's warnings
 // about damaged data (a premature end, corrupt data) arrive there. Each load
-// or check makes its own, so nothing said about another file is counted.
+// or check makes its own, so nothing said about another file is counted, and
+// only what is said on the thread that made it: an encoder on another thread
+// is not heard. A listener made on a worker thread must live inside one of
+// the thread that started the worker, which keeps the process-wide callback
+// in place meanwhile.
 class DecoderComplaints {
 public:
     DecoderComplaints();
