@@ -26,6 +26,8 @@ public:
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnHotKeys();
+    // Bound to the F key: the ellipse over the next face found in the picture.
+    void OnFindFace();
 
     // Rebuilds the document's display copy from the picture at the current layout.
     void BuildDisplayImage();

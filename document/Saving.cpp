@@ -41,6 +41,8 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
     }
     const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
     BurnEllipse(m_picture, unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
+    // A face now hidden is not to be offered again.
+    m_faces.Forget();
 
     const bool written = WritePictureFile(m_picture, format->format, format->flags, path, ellipse);
     if (!written)

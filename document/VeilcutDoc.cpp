@@ -122,6 +122,7 @@ void CVeilcutDoc::ReplacePicture(FIBITMAP* picture)
     if (m_picture)
         FreeImage_Unload(m_picture);
     m_picture = picture;
+    m_faces.Forget();
 }
 
 bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags)

@@ -4,6 +4,7 @@
 #include "framework/Document.h"
 #include "app/MaskSettings.h"
 #include "document/PictureRotation.h"
+#include "faces/FaceCycle.h"
 
 #include <FreeImage.h>
 
@@ -56,6 +57,8 @@ public:
     MaskSettings m_settings;
     CRect m_pictureRect;
     CRect m_maskOffset;
+    // The faces of the picture for the F key, searched again once the picture changed.
+    CFaceCycle m_faces;
 
 protected:
     DECLARE_MESSAGE_MAP()

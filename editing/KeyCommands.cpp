@@ -25,6 +25,8 @@ void CVeilcutView::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/)
         doc->OnRotateRight();
     else if (nChar == 'T')
         doc->OnKeyT();
+    else if (nChar == 'F')
+        OnFindFace();
     for (const ColourKey& entry : kColourKeys) {
         if (entry.key == nChar) {
             m_color = entry.colour;
@@ -53,6 +55,7 @@ void CVeilcutView::OnHotKeys()
     CString text = "F1\t=\tHot keys\n\n";
     text += "B\t=\tBlue\nG\t=\tGreen\nR\t=\tRed\nY\t=\tYellow\nS\t=\tBlack\nW\t=\tWhite\n";
     text += "\nLeft arrow   =  Rotate Left\nRight arrow =  Rotate Right\n";
+    text += "\nF\t=\tFind face (again: next face)\n";
     text += "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     AfxMessageBox(text, MB_OK, 0);
 }

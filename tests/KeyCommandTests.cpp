@@ -38,7 +38,7 @@ const KeyCase kKeys[] = {
     {Qt::Key_B, 0x00FF0000, false}, {Qt::Key_G, 0x0000FF00, false}, {Qt::Key_R, 0x000000FF, false},
     {Qt::Key_S, 0x00000000, true},  {Qt::Key_W, 0x00FFFFFF, false}, {Qt::Key_Y, 0x0000FFFF, false},
     {Qt::Key_Z, 0x00000000, true},  {Qt::Key_T, kUnset, false},     {Qt::Key_Q, kUnset, false},
-    {Qt::Key_Up, kUnset, false},
+    {Qt::Key_Up, kUnset, false},    {Qt::Key_F, kUnset, false},
 };
 
 TEST_F(KeyCommands, LettersPickTheOverlayColour)
@@ -56,6 +56,8 @@ TEST_F(KeyCommands, LettersPickTheOverlayColour)
     }
     EXPECT_FALSE(doc()->IsModified());
     EXPECT_EQ(doc()->m_picture, nullptr);
+    // Without a picture F has nothing to search and says nothing.
+    EXPECT_TRUE(session.dialogs.messages.empty());
 }
 
 TEST_F(KeyCommands, ArrowsTurnOnlyAPictureAndActOnEveryRepeat)
@@ -82,6 +84,7 @@ TEST_F(KeyCommands, HotKeysListComesFromTheMenuBarAndF1)
     const QString expected = QStringLiteral("F1\t=\tHot keys\n\n") +
                              "B\t=\tBlue\nG\t=\tGreen\nR\t=\tRed\nY\t=\tYellow\nS\t=\tBlack\nW\t=\tWhite\n" +
                              "\nLeft arrow   =  Rotate Left\nRight arrow =  Rotate Right\n" +
+                             "\nF\t=\tFind face (again: next face)\n" +
                              "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     for (QAction* entry : session.frame()->menuBar()->actions()) {
         if (entry->text() == QStringLiteral("Hot keys"))

@@ -1,0 +1,21 @@
+#include "faces/FaceCycle.h"
+
+#include "faces/FacePlacement.h"
+
+std::optional<FaceBox> CFaceCycle::Next(FIBITMAP* picture)
+{
+    if (!m_search) {
+        // Built at the first search: the detector's model takes a moment to read.
+        if (!m_detector)
+            m_detector = MakeFaceDetector();
+        m_search = m_detector->Find(picture);
+        OrderFaces(m_search->faces);
+        m_next = 0;
+    }
+    const std::vector<FaceBox>& faces = m_search->faces;
+    if (faces.empty())
+        return std::nullopt;
+    const FaceBox face = faces[m_next];
+    m_next = (m_next + 1) % faces.size();
+    return face;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// What the face search tells the user; each text is two pieces, the first
+// ending in a line break.
+namespace FaceMessages {
+inline QString NoFace() { return QStringLiteral("No face found,\n") + QStringLiteral(" place the ellipse by hand."); }
+inline QString SearchFailed()
+{
+    return QStringLiteral("Can't search for faces,\n") + QStringLiteral(" unknown error.");
+}
+} // namespace FaceMessages

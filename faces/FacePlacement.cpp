@@ -1,0 +1,58 @@
+#include "faces/FacePlacement.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// A detector box runs from the brows to the mouth and from cheek to cheek;
+// the whole face with its margin is this much wider and higher, and its
+// centre lies this share of the box height above the box's centre.
+constexpr double kWidthGrowth = 1.5;
+constexpr double kHeightGrowth = 2.0;
+constexpr double kCentreRaise = 0.15;
+
+int ToPixel(double v)
+{
+    return int(std::floor(v + 0.5));
+}
+
+// Moves the span [low, high] into [first, last] when it fits; otherwise it
+// takes the whole of [first, last].
+void ShiftInside(LONG& low, LONG& high, LONG first, LONG last)
+{
+    if (high - low > last - first) {
+        low = first;
+        high = last;
+    } else if (low < first) {
+        high += first - low;
+        low = first;
+    } else if (high > last) {
+        low -= high - last;
+        high = last;
+    }
+}
+} // namespace
+
+void OrderFaces(std::vector<FaceBox>& faces)
+{
+    std::stable_sort(faces.begin(), faces.end(), [](const FaceBox& a, const FaceBox& b) {
+        const long long areaA = 1LL * a.width * a.height, areaB = 1LL * b.width * b.height;
+        return areaA != areaB ? areaA > areaB : a.left < b.left;
+    });
+}
+
+CRect EllipseOverFace(const FaceBox& face, const CRect& displayRect, double scale, int pictureHeight)
+{
+    const double cx = face.left + face.width / 2.0;
+    const double cy = face.top + face.height / 2.0 - kCentreRaise * face.height;
+    const double halfWidth = face.width * kWidthGrowth / 2, halfHeight = face.height * kHeightGrowth / 2;
+    // Rows count from the top here and from the bottom of the display rectangle
+    // in the burn, so map through the bottom as the burn does.
+    const auto viewX = [&](double x) { return ToPixel(displayRect.left + x * scale); };
+    const auto viewY = [&](double y) { return ToPixel(displayRect.bottom - (pictureHeight - y) * scale); };
+    CRect ellipse(viewX(cx - halfWidth), viewY(cy - halfHeight), viewX(cx + halfWidth), viewY(cy + halfHeight));
+    // Both corners inside, as the layout asks of an ellipse it keeps.
+    ShiftInside(ellipse.left, ellipse.right, displayRect.left, displayRect.right - 1);
+    ShiftInside(ellipse.top, ellipse.bottom, displayRect.top, displayRect.bottom - 1);
+    return ellipse;
+}

@@ -1,0 +1,95 @@
+#include "tests/AppSession.h"
+#include "tests/GeometryPrinting.h"
+#include "tests/TestPictures.h"
+#include "display/VeilcutView.h"
+#include "document/VeilcutDoc.h"
+#include "faces/FaceMessages.h"
+#include "resources/resource.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Finds the given faces but those whose centre pixel is the mask gray, as a
+// real detector no longer finds a face hidden by a burnt ellipse.
+struct GivenFaces : CFaceDetector {
+    GivenFaces(std::vector<FaceBox> faces, int* searches) : faces(std::move(faces)), searches(searches) {}
+    FaceSearch Find(FIBITMAP* picture) override
+    {
+        ++*searches;
+        FaceSearch found;
+        for (const FaceBox& f : faces) {
+            const unsigned row = FreeImage_GetHeight(picture) - 1 - unsigned(f.top + f.height / 2);
+            if (!(PixelAt(picture, unsigned(f.left + f.width / 2), row) == Bgr{153, 153, 153}))
+                found.faces.push_back(f);
+        }
+        return found;
+    }
+    std::vector<FaceBox> faces;
+    int* searches;
+};
+
+// Steps: where the ellipse is after a press of F, or a Save As, or a quarter turn right.
+const CRect kSaveAs(-1, -1, -1, -1), kTurn(-2, -2, -2, -2);
+struct FaceCase {
+    const char* name;
+    unsigned w, h;   // the picture, in a 640 by 480 client area
+    std::vector<FaceBox> faces;
+    std::vector<CRect> steps;
+    int searches;
+};
+void PrintTo(const FaceCase& c, std::ostream* os) { *os << c.name; }
+
+// Box (l, t, w, h) gives the picture ellipse x = l + w/2 -+ 0.75 w, y = t + 0.35 h -+ h,
+// mapped through the layout and moved inside the display rectangle.
+const FaceCase kCases[] = {
+    {"LargestFirstThenLeftToRightThenAround", 640, 480, {{400, 100, 40, 40}, {200, 200, 80, 80}, {100, 100, 40, 40}},
+     {{180, 148, 300, 308}, {90, 74, 150, 154}, {390, 74, 450, 154}, {180, 148, 300, 308}}, 1},
+    {"MovedInsideAtTheCorners", 640, 480, {{0, 0, 40, 40}, {600, 440, 40, 40}}, {{0, 0, 60, 80}, {579, 399, 639, 479}}, 1},
+    {"TallerThanThePictureTakesItsHeight", 640, 480, {{120, 40, 400, 400}}, {{20, 0, 620, 479}}, 1},
+    // Scale 0.5: (380, 348)-(500, 508) in picture pixels.
+    {"HalfScale", 1280, 960, {{400, 400, 80, 80}}, {{190, 174, 250, 254}}, 1},
+    // Display rectangle (80, 0, 560, 480), not the client area, holds it.
+    {"InsideTheDisplayRectangle", 480, 480, {{0, 200, 40, 40}}, {{80, 174, 140, 254}}, 1},
+    {"HiddenFaceNotFoundAfterSave", 640, 480, {{400, 100, 40, 40}, {200, 200, 80, 80}, {100, 100, 40, 40}},
+     {{180, 148, 300, 308}, kSaveAs, {90, 74, 150, 154}, {390, 74, 450, 154}, {90, 74, 150, 154}}, 2},
+    // Turned to 480 by 640: scale 0.75, display rectangle (140, 0, 500, 480).
+    {"SearchedAgainAfterATurn", 640, 480, {{100, 100, 40, 40}},
+     {{90, 74, 150, 154}, {90, 74, 150, 154}, kTurn, {208, 56, 253, 116}}, 2},
+    // No face: the default ellipse under the origin (320, 0) stays, and the user is told each time.
+    {"NoFaceLeavesTheEllipse", 640, 480, {}, {{270, 50, 370, 200}, {270, 50, 370, 200}}, 1},
+};
+
+class FaceFinding : public ::testing::TestWithParam<FaceCase> {};
+
+TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
+{
+    const FaceCase& c = GetParam();
+    AppSession session;
+    session.LayOutBlankPicture(640, 480, c.w, c.h);
+    int searches = 0;
+    session.doc()->m_faces.UseDetector(std::make_unique<GivenFaces>(c.faces, &searches));
+    for (const CRect& step : c.steps) {
+        if (step == kSaveAs) {
+            session.dialogs.ChooseFile(MakeScratchFolder(QString::fromLatin1(c.name)) + QStringLiteral("/saved.bmp"));
+            session.Command(ID_FILE_SAVE_AS);
+        } else if (step == kTurn) {
+            QTest::keyClick(session.view(), Qt::Key_Right);
+        } else {
+            const BOOL modified = session.doc()->IsModified();
+            QTest::keyClick(session.view(), Qt::Key_F);
+            EXPECT_EQ(session.view()->m_ellipse, step);
+            EXPECT_EQ(session.doc()->IsModified(), modified);
+        }
+    }
+    EXPECT_EQ(searches, c.searches);
+    ASSERT_EQ(session.dialogs.messages.size(), c.faces.empty() ? c.steps.size() : 0u);
+    for (const auto& shown : session.dialogs.messages)
+        EXPECT_TRUE(shown.text == FaceMessages::NoFace() && shown.arrowCursor);
+}
+
+INSTANTIATE_TEST_SUITE_P(GivenBoxes, FaceFinding, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
