@@ -22,6 +22,9 @@ public:
     bool Write(const void* data, size_t size);
     // Bytes appended so far.
     long Position() const { return long(m_written + m_buffered); }
+    // Bytes handed to the disk so far; a reader of the temporary file finds them there.
+    size_t BytesOnDisk() const { return m_written; }
+    const QByteArray& TemporaryPath() const { return m_temporary; }
     // Flushes and syncs; then, when `accept` (if given) approves the file
     // read back at its temporary path, closes and renames it over `path`.
     bool Commit(const std::function<bool(const QByteArray& writtenPath)>& accept = {});

@@ -2,24 +2,30 @@
 
 #include <FreeImage.h>
 
+#include <atomic>
+
 namespace {
 
-DecoderComplaints* listening = nullptr;
+// Each thread's innermost listener; the callback runs on the thread whose decoder speaks.
+thread_local DecoderComplaints* listening = nullptr;
+std::atomic<int> listeners{0};
 
 } // namespace
 
-DecoderComplaints::DecoderComplaints() : outer_(listening)
+DecoderComplaints::DecoderComplaints() : m_outer(listening)
 {
     listening = this;
-    FreeImage_SetOutputMessage([](FREE_IMAGE_FORMAT, const char*) {
-        if (listening)
-            ++listening->heard_;
-    });
+    if (listeners.fetch_add(1) == 0) {
+        FreeImage_SetOutputMessage([](FREE_IMAGE_FORMAT, const char*) {
+            if (listening)
+                ++listening->m_heard;
+        });
+    }
 }
 
 DecoderComplaints::~DecoderComplaints()
 {
-    listening = outer_;
-    if (!listening)
+    listening = m_outer;
+    if (listeners.fetch_sub(1) == 1)
         FreeImage_SetOutputMessage(nullptr);
 }

@@ -2,7 +2,11 @@
 
 // Counts what FreeImage's decoders report while it lives: libjpeg's warnings
 // about damaged data (a premature end, corrupt data) arrive there. Each load
-// or check makes its own, so nothing said about another file is counted.
+// or check makes its own, so nothing said about another file is counted, and
+// only what is said on the thread that made it: an encoder on another thread
+// is not heard. A listener made on a worker thread must live inside one of
+// the thread that started the worker, which keeps the process-wide callback
+// in place meanwhile.
 class DecoderComplaints {
 public:
     DecoderComplaints();
@@ -10,9 +14,9 @@ public:
     DecoderComplaints(const DecoderComplaints&) = delete;
     DecoderComplaints& operator=(const DecoderComplaints&) = delete;
 
-    bool Heard() const { return heard_ > 0; }
+    bool Heard() const { return m_heard > 0; }
 
 private:
-    int heard_ = 0;
-    DecoderComplaints* outer_ = nullptr;
+    int m_heard = 0;
+    DecoderComplaints* m_outer = nullptr;
 };

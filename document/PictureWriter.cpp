@@ -3,29 +3,41 @@
 #include "document/AtomicFile.h"
 #include "document/WrittenPictureCheck.h"
 
+#include <optional>
+
 namespace {
 
-AtomicFile* FileOf(fi_handle handle) { return static_cast<AtomicFile*>(handle); }
+// Where the encoder's bytes go, and who decodes them as they arrive there.
+struct Destination {
+    AtomicFile& file;
+    JpegReadAlong* readAlong;
+};
+
+Destination& DestinationOf(fi_handle handle) { return *static_cast<Destination*>(handle); }
 
 unsigned DLL_CALLCONV ReadNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
 
 unsigned DLL_CALLCONV WriteToFile(void* buffer, unsigned size, unsigned count, fi_handle handle)
 {
-    return FileOf(handle)->Write(buffer, size_t(size) * count) ? count : 0;
+    Destination& to = DestinationOf(handle);
+    const bool written = to.file.Write(buffer, size_t(size) * count);
+    if (to.readAlong)
+        to.readAlong->Grown(to.file.BytesOnDisk());
+    return written ? count : 0;
 }
 
 // The BMP and JPEG encoders only append. Going back would need buffered bytes
 // undone, so a seek is refused and such a save fails before anything is replaced.
 int DLL_CALLCONV RefuseSeek(fi_handle, long, int) { return -1; }
 
-long DLL_CALLCONV TellPosition(fi_handle handle) { return FileOf(handle)->Position(); }
+long DLL_CALLCONV TellPosition(fi_handle handle) { return DestinationOf(handle).file.Position(); }
 
 // The encoder writes straight into the file that will take the target's place:
 // no copy of the encoded picture is ever held in memory.
-bool EncodeInto(AtomicFile& file, FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags)
+bool EncodeInto(Destination to, FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags)
 {
     FreeImageIO io{ReadNothing, WriteToFile, RefuseSeek, TellPosition};
-    return FreeImage_SaveToHandle(format, dib, &io, static_cast<fi_handle>(&file), flags);
+    return FreeImage_SaveToHandle(format, dib, &io, static_cast<fi_handle>(&to), flags);
 }
 
 } // namespace
@@ -46,11 +58,18 @@ bool WritePictureFile(FIBITMAP* dib, FREE_IMAGE_FORMAT format, int flags, const 
         return false;
     StripPictureMetadata(dib);
     const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    AtomicFile file(path);
+    if (!file.IsOpen())
+        return false;
+    // Decoding a JPEG costs about what encoding it does: the second core does it meanwhile.
+    std::optional<JpegReadAlong> readAlong;
+    if (format == FIF_JPEG)
+        readAlong.emplace(file.TemporaryPath(), width, height, burn);
+    JpegReadAlong* decoding = readAlong ? &*readAlong : nullptr;
     // An encoder saying yes is not trusted: the face must be hidden in what reached the disk.
     const auto proven = [&](const QByteArray& written) {
-        return WrittenPictureHoldsMask(written, format, width, height, burn);
+        return WrittenPictureHoldsMask(written, format, width, height, burn, decoding);
     };
-    AtomicFile file(path);
     // A failing encoder leaves an unfinished file, which is removed, never renamed.
-    return file.IsOpen() && EncodeInto(file, dib, format, flags) && file.Commit(proven);
+    return EncodeInto({file, decoding}, dib, format, flags) && file.Commit(proven);
 }

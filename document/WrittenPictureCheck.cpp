@@ -6,10 +6,16 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,15 +50,15 @@ std::vector<Run> BurntRows(unsigned width, unsigned height, const PictureEllipse
 
 class FreeImageBytes {
 public:
-    explicit FreeImageBytes(Bytes bytes) : memory_(FreeImage_OpenMemory(const_cast<uchar*>(bytes.data), DWORD(bytes.size))) {}
-    ~FreeImageBytes() { FreeImage_CloseMemory(memory_); }
+    explicit FreeImageBytes(Bytes bytes) : m_memory(FreeImage_OpenMemory(const_cast<uchar*>(bytes.data), DWORD(bytes.size))) {}
+    ~FreeImageBytes() { FreeImage_CloseMemory(m_memory); }
     FreeImageBytes(const FreeImageBytes&) = delete;
     FreeImageBytes& operator=(const FreeImageBytes&) = delete;
 
-    FIBITMAP* Load(FREE_IMAGE_FORMAT format, int flags) const { return FreeImage_LoadFromMemory(format, memory_, flags); }
+    FIBITMAP* Load(FREE_IMAGE_FORMAT format, int flags) const { return FreeImage_LoadFromMemory(format, m_memory, flags); }
 
 private:
-    FIMEMORY* memory_;
+    FIMEMORY* m_memory;
 };
 
 bool DecodesWithSize(const FreeImageBytes& file, FREE_IMAGE_FORMAT format, int flags, unsigned width, unsigned height)
@@ -204,14 +210,12 @@ bool ReducedShowsMask(FIBITMAP* reduced, unsigned divisor, unsigned width, unsig
     return true;
 }
 
-bool JpegHoldsMask(Bytes file, unsigned width, unsigned height, const PictureEllipse& burn)
+bool ReducedJpegShowsMask(const std::function<FIBITMAP*(int flags)>& load, unsigned width, unsigned height,
+                          const PictureEllipse& burn)
 {
-    if (!JpegCarriesOnlyPicture(file, width, height))
-        return false;
     const unsigned divisor = EighthScaleDivisor(width, height);
-    const FreeImageBytes bytes(file);
     DecoderComplaints complaints;
-    FIBITMAP* reduced = bytes.Load(FIF_JPEG, kEighthScale);
+    FIBITMAP* reduced = load(kEighthScale);
     const bool holds = reduced && !complaints.Heard() && FreeImage_GetBPP(reduced) == 24 &&
                        FreeImage_GetWidth(reduced) == (width + divisor - 1) / divisor &&
                        FreeImage_GetHeight(reduced) == (height + divisor - 1) / divisor &&
@@ -220,10 +224,33 @@ bool JpegHoldsMask(Bytes file, unsigned width, unsigned height, const PictureEll
     return holds;
 }
 
+bool JpegHoldsMask(Bytes file, unsigned width, unsigned height, const PictureEllipse& burn, JpegReadAlong* decoding)
+{
+    if (!JpegCarriesOnlyPicture(file, width, height))
+        return false;
+    if (decoding && decoding->Started())
+        return decoding->ShowsMask();
+    const FreeImageBytes bytes(file);
+    return ReducedJpegShowsMask([&bytes](int flags) { return bytes.Load(FIF_JPEG, flags); }, width, height, burn);
+}
+
+JpegReadAlong* AlongOf(fi_handle handle) { return static_cast<JpegReadAlong*>(handle); }
+
+unsigned DLL_CALLCONV ReadAlong(void* buffer, unsigned size, unsigned count, fi_handle handle)
+{
+    return size == 0 ? 0 : AlongOf(handle)->Read(buffer, size * count) / size;
+}
+
+unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
+
+int DLL_CALLCONV RefuseSeek(fi_handle, long, int) { return -1; }
+
+long DLL_CALLCONV TellAlong(fi_handle handle) { return AlongOf(handle)->Position(); }
+
 } // namespace
 
 bool WrittenPictureHoldsMask(const QByteArray& path, FREE_IMAGE_FORMAT format, unsigned width, unsigned height,
-                             const PictureEllipse& burn)
+                             const PictureEllipse& burn, JpegReadAlong* decoding)
 {
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > qint64(UINT32_MAX))
@@ -235,6 +262,87 @@ bool WrittenPictureHoldsMask(const QByteArray& path, FREE_IMAGE_FORMAT format, u
     if (format == FIF_BMP)
         return BmpHoldsMask(bytes, width, height, burn);
     if (format == FIF_JPEG)
-        return JpegHoldsMask(bytes, width, height, burn);
+        return JpegHoldsMask(bytes, width, height, burn, decoding);
     return false;
+}
+
+JpegReadAlong::JpegReadAlong(const QByteArray& path, unsigned width, unsigned height, const PictureEllipse& burn)
+    : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC))
+{
+    if (m_fd < 0)
+        return;
+    try {
+        m_worker = std::thread([this, width, height, burn] {
+            FreeImageIO io{ReadAlong, WriteNothing, RefuseSeek, TellAlong};
+            m_showsMask = ReducedJpegShowsMask(
+                [this, &io](int flags) { return FreeImage_LoadFromHandle(FIF_JPEG, &io, static_cast<fi_handle>(this), flags); },
+                width, height, burn);
+        });
+    } catch (const std::system_error&) {
+        // No second thread: the file is decoded once it is complete, as without one.
+    }
+}
+
+JpegReadAlong::~JpegReadAlong()
+{
+    Finish(true);
+    if (m_worker.joinable())
+        m_worker.join();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void JpegReadAlong::Grown(std::uint64_t bytesOnDisk)
+{
+    if (bytesOnDisk <= m_announced)
+        return;
+    m_announced = bytesOnDisk;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_onDisk = bytesOnDisk;
+    }
+    m_grown.notify_one();
+}
+
+void JpegReadAlong::Finish(bool abandoned)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_done = true;
+        m_abandoned = m_abandoned || abandoned;
+    }
+    m_grown.notify_one();
+}
+
+bool JpegReadAlong::ShowsMask()
+{
+    Finish(false);
+    m_worker.join();
+    return m_showsMask;
+}
+
+unsigned JpegReadAlong::Read(void* buffer, unsigned size)
+{
+    for (;;) {
+        std::unique_lock lock(m_mutex);
+        m_grown.wait(lock, [this] { return m_done || m_onDisk > m_awaited; });
+        if (m_abandoned)
+            return 0;
+        const bool complete = m_done;
+        const std::uint64_t onDisk = m_onDisk;
+        lock.unlock();
+        const size_t wanted = complete ? size : size_t(std::min<std::uint64_t>(size, onDisk - m_position));
+        const ssize_t got = ::pread(m_fd, buffer, wanted, off_t(m_position));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got > 0) {
+            m_position += std::uint64_t(got);
+            m_awaited = m_position;
+            return unsigned(got);
+        }
+        if (got < 0 || complete)
+            return 0;
+        // The file holds less than the writer handed over: wait for more, or for the end.
+        m_awaited = onDisk;
+    }
 }

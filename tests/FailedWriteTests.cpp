@@ -92,6 +92,15 @@ QByteArray BmpWithBurntPixelChanged(const QByteArray& written)
 
 QByteArray CutToHalf(const QByteArray& written) { return written.left(written.size() / 2); }
 
+// A marker in the last of the coded data, far below the mask: only the
+// decoder's complaint, heard on the thread that decodes, tells of the damage.
+QByteArray JpegWithMarkerInTheData(const QByteArray& written)
+{
+    QByteArray damaged = written;
+    damaged.replace(damaged.size() - 100, 2, "\xFF\xD0");
+    return damaged;
+}
+
 std::vector<FailedWriteCase> WrongFileCases()
 {
     const auto wrong = [](std::string name, const char* suffix, Forgery forge) {
@@ -102,6 +111,7 @@ std::vector<FailedWriteCase> WrongFileCases()
         wrong("JpegWithBytesAfterTheEnd", ".jpg", [](const QByteArray& w) { return w + "trailer"; }),
         wrong("JpegCutToHalf", ".jpg", CutToHalf),
         wrong("JpegWithoutTheMask", ".jpg", JpegWithoutMask),
+        wrong("JpegWithDamagedData", ".jpg", JpegWithMarkerInTheData),
         wrong("BmpWithBytesAfterThePixels", ".bmp", [](const QByteArray& w) { return w + "trailer"; }),
         wrong("BmpCutToHalf", ".bmp", CutToHalf),
         wrong("BmpWithABurntPixelChanged", ".bmp", BmpWithBurntPixelChanged),

@@ -1,6 +1,7 @@
 #include "document/PictureWriter.h"
 
 #include "document/FileCalls.h"
+#include "document/WrittenPictureCheck.h"
 
 #include "tests/JpegInspection.h"
 #include "tests/TestPictures.h"
@@ -48,6 +49,26 @@ TEST(WritePictureFile, JpegHoldsNothingButThePicture)
     ExpectOnlyPictureMarkers(path);
     const BitmapPtr reloaded = PlainLoad(FIF_JPEG, path);
     ExpectNoMetadata(reloaded.get());
+}
+
+// Without a second thread the finished file is decoded in one go, to the same verdicts.
+TEST(WrittenPictureHoldsMask, DecodesTheFinishedJpegWithoutASecondThread)
+{
+    const QString folder = MakeScratchFolder("check-alone");
+    const PictureEllipse face{16, 12, 48, 36};
+    const BitmapPtr masked = MakeNoisePicture(64, 48, 3);
+    PaintExpectedEllipse(masked.get(), face.x0, face.y0, face.x1, face.y1);
+    const BitmapPtr bare = MakeNoisePicture(64, 48, 3);
+    const struct {
+        const char* name;
+        FIBITMAP* picture;
+        bool holds;
+    } cases[] = {{"masked", masked.get(), true}, {"bare", bare.get(), false}};
+    for (const auto& c : cases) {
+        const QString path = folder + "/" + c.name + ".jpg";
+        WriteFile(path, EncodePicture(FIF_JPEG, c.picture, JPEG_QUALITYSUPERB));
+        EXPECT_EQ(WrittenPictureHoldsMask(QFile::encodeName(path), FIF_JPEG, 64, 48, face), c.holds) << c.name;
+    }
 }
 
 // A JPEG as a camera leaves it: the EXIF block is read back by FreeImage
