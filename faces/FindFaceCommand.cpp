@@ -1,10 +1,12 @@
 #include "display/VeilcutView.h"
 
 #include "framework/DialogHost.h"
-#include "app/VeilcutApp.h"
+#include "framework/WinApp.h"
 #include "document/VeilcutDoc.h"
 #include "faces/FaceMessages.h"
 #include "faces/FacePlacement.h"
+
+#include <optional>
 
 void CVeilcutView::OnFindFace()
 {
@@ -12,12 +14,14 @@ void CVeilcutView::OnFindFace()
     if (!doc->m_picture)
         return;
     CFaceCycle& faces = doc->m_faces;
-    const bool searching = !faces.Searched();
-    if (searching)
-        theApp.DoWaitCursor(1);
-    const std::optional<FaceBox> face = faces.Next(doc->m_picture.get());
-    if (searching)
-        theApp.DoWaitCursor(-1);
+    std::optional<FaceBox> face;
+    {
+        // Only a new search takes long; the next face of a known picture is at hand.
+        std::optional<CWaitCursor> searching;
+        if (!faces.Searched())
+            searching.emplace();
+        face = faces.Next(doc->m_picture.get());
+    }
     if (!face) {
         AfxMessageBox(faces.Failure().isEmpty() ? FaceMessages::NoFace() : faces.Failure(), MB_OK, 0);
         return;
