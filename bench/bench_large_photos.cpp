@@ -7,11 +7,11 @@
 #include "bench/ForkedMeasure.h"
 #include "bench/PhotoMaker.h"
 
-#include "document/MaskBurn.h"
-#include "document/PictureFormats.h"
-#include "document/PictureLoader.h"
+#include "io/MaskBurn.h"
+#include "io/PictureFormats.h"
+#include "io/PictureLoader.h"
 #include "document/PictureRotation.h"
-#include "document/PictureWriter.h"
+#include "io/PictureWriter.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 //
 //   bench_loading            the table
 //   bench_loading peak WHO FILE   (internal) one load in this process, prints max RSS in KiB
-#include "document/PictureLoader.h"
+#include "io/PictureLoader.h"
 
 #include <QFile>
 #include <QTemporaryDir>

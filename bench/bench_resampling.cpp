@@ -1,7 +1,7 @@
 // Times the display-copy rebuild for large photos fitted to a 1600x940 view,
 // as a live resize rebuilds it, against a pixel-by-pixel loop.
 #include "display/Resampling.h"
-#include "document/BitmapPtr.h"
+#include "io/BitmapPtr.h"
 
 #include <algorithm>
 #include <chrono>

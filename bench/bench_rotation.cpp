@@ -2,7 +2,7 @@
 // the program's blocked scan-line turn, FreeImage_Rotate, and a plain copy
 // into a freshly allocated bitmap (the least any turn into a new bitmap costs).
 #include "tests/PixelByPixelTurn.h"
-#include "document/BitmapPtr.h"
+#include "io/BitmapPtr.h"
 #include "document/PictureRotation.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "display/DisplayImage.h"
 
 #include "display/Resampling.h"
-#include "document/BitmapPtr.h"
+#include "io/BitmapPtr.h"
 
 #include <cmath>
 

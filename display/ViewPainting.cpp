@@ -1,5 +1,5 @@
 #include "display/VeilcutView.h"
-#include "document/MaskBurn.h"
+#include "io/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 
 #include <QPainter>

@@ -5,9 +5,9 @@
 #include "framework/WinApp.h"
 #include "display/VeilcutView.h"
 #include "document/DocumentMessages.h"
-#include "document/MaskBurn.h"
-#include "document/PictureFormats.h"
-#include "document/PictureWriter.h"
+#include "io/MaskBurn.h"
+#include "io/PictureFormats.h"
+#include "io/PictureWriter.h"
 
 
 

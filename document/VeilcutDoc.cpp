@@ -6,10 +6,10 @@
 #include "app/ProgramFolder.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
-#include "document/DecoderComplaints.h"
+#include "io/DecoderComplaints.h"
 #include "document/DocumentMessages.h"
-#include "document/PictureFormats.h"
-#include "document/PictureLoader.h"
+#include "io/PictureFormats.h"
+#include "io/PictureLoader.h"
 #include "resources/resource.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "framework/CRect.h"
 #include "framework/Document.h"
 #include "app/MaskSettings.h"
-#include "document/BitmapPtr.h"
+#include "io/BitmapPtr.h"
 #include "document/PictureRotation.h"
 #include "faces/FaceCycle.h"
 

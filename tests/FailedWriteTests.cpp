@@ -6,8 +6,8 @@
 #include "tests/PictureMutants.h"
 #include "tests/TestPictures.h"
 
-#include "document/FileCalls.h"
-#include "document/MaskBurn.h"
+#include "io/FileCalls.h"
+#include "io/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
 

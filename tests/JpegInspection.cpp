@@ -1,6 +1,6 @@
 #include "tests/JpegInspection.h"
 
-#include "document/JpegMetadataFilter.h"
+#include "io/JpegMetadataFilter.h"
 #include "tests/TestPictures.h"
 
 #include <QFile>

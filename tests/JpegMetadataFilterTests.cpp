@@ -1,4 +1,4 @@
-#include "document/JpegMetadataFilter.h"
+#include "io/JpegMetadataFilter.h"
 #include "tests/JpegInspection.h"
 
 #include <gtest/gtest.h>

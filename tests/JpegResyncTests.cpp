@@ -1,4 +1,4 @@
-#include "document/PictureLoader.h"
+#include "io/PictureLoader.h"
 
 #include "tests/ChildDecode.h"
 #include "tests/PictureMutants.h"

@@ -5,7 +5,7 @@
 #include "display/FitLayout.h"
 #include "display/Resampling.h"
 #include "display/VeilcutView.h"
-#include "document/MaskBurn.h"
+#include "io/MaskBurn.h"
 #include "document/VeilcutDoc.h"
 
 #include <QCoreApplication>

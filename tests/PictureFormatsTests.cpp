@@ -1,4 +1,4 @@
-#include "document/PictureFormats.h"
+#include "io/PictureFormats.h"
 
 #include <gtest/gtest.h>
 

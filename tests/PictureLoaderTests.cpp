@@ -1,4 +1,4 @@
-#include "document/PictureLoader.h"
+#include "io/PictureLoader.h"
 
 #include "tests/JpegInspection.h"
 #include "tests/TestPictures.h"

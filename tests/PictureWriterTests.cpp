@@ -1,7 +1,7 @@
-#include "document/PictureWriter.h"
+#include "io/PictureWriter.h"
 
-#include "document/FileCalls.h"
-#include "document/WrittenPictureCheck.h"
+#include "io/FileCalls.h"
+#include "io/WrittenPictureCheck.h"
 
 #include "tests/JpegInspection.h"
 #include "tests/TestPictures.h"

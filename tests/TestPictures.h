@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/BitmapPtr.h"
+#include "io/BitmapPtr.h"
 
 #include <FreeImage.h>
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes through the program's loading path, as a JPEG and as
 // a BMP: segment walk, header rewrite, size guard, FreeImage decode, and the
 // document's conversion to a 24-bit bitmap.
-#include "document/PictureLoader.h"
+#include "io/PictureLoader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/BitmapPtr.h"
-#include "document/PieceStream.h"
+#include "io/BitmapPtr.h"
+#include "io/PieceStream.h"
 
 #include <FreeImage.h>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "document/PictureFormats.h"
+#include "io/PictureFormats.h"
 
 namespace {
 bool EndsWithAny(const CString& path, std::initializer_list<const char*> suffixes)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/MaskBurn.h"
+#include "io/MaskBurn.h"
 
 #include <FreeImage.h>
 #include <QString>

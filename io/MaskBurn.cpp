@@ -1,4 +1,4 @@
-#include "document/MaskBurn.h"
+#include "io/MaskBurn.h"
 
 #include <algorithm>
 #include <climits>

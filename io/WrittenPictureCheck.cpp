@@ -1,6 +1,6 @@
-#include "document/WrittenPictureCheck.h"
+#include "io/WrittenPictureCheck.h"
 
-#include "document/DecoderComplaints.h"
+#include "io/DecoderComplaints.h"
 
 #include <QFile>
 #include <QtEndian>

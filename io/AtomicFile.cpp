@@ -1,6 +1,6 @@
-#include "document/AtomicFile.h"
+#include "io/AtomicFile.h"
 
-#include "document/FileCalls.h"
+#include "io/FileCalls.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "document/BmpLayout.h"
+#include "io/BmpLayout.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
-#include "document/PictureWriter.h"
+#include "io/PictureWriter.h"
 
-#include "document/AtomicFile.h"
-#include "document/WrittenPictureCheck.h"
+#include "io/AtomicFile.h"
+#include "io/WrittenPictureCheck.h"
 
 #include <optional>
 

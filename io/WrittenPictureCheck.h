@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/DecoderComplaints.h"
-#include "document/MaskBurn.h"
+#include "io/DecoderComplaints.h"
+#include "io/MaskBurn.h"
 
 #include <FreeImage.h>
 #include <QByteArray>

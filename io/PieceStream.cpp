@@ -1,4 +1,4 @@
-#include "document/PieceStream.h"
+#include "io/PieceStream.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/PieceStream.h"
+#include "io/PieceStream.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "document/DecoderComplaints.h"
+#include "io/DecoderComplaints.h"
 
 #include <FreeImage.h>
 

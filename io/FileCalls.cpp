@@ -1,4 +1,4 @@
-#include "document/FileCalls.h"
+#include "io/FileCalls.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "document/PictureLoader.h"
+#include "io/PictureLoader.h"
 
-#include "document/BmpLayout.h"
-#include "document/JpegMetadataFilter.h"
+#include "io/BmpLayout.h"
+#include "io/JpegMetadataFilter.h"
 
 #include <QFile>
 
