@@ -71,7 +71,9 @@ HCURSOR GetCursor()
 
 void SetCursorPos(int x, int y)
 {
-    QCursor::setPos(x, y);
+    // A Wayland client cannot move the pointer; Qt would only complain on stderr.
+    if (!AfxIsWaylandClient())
+        QCursor::setPos(x, y);
 }
 
 void ClipCursor(const CRect* rect)

@@ -21,10 +21,12 @@ HCURSOR SetCursor(HCURSOR cursor);
 // The window whose shape SetCursor changes: it has no cursor of its own.
 void AfxSetCursorWindow(QWidget* window);
 HCURSOR GetCursor();
+// Moves the pointer where the platform lets a program do so.
 void SetCursorPos(int x, int y);
 
 // Confines the pointer to a screen rectangle until called with null: on X11
-// by the display server, elsewhere by moving it back after each move.
+// by the display server, on Wayland by the compositor where it offers
+// pointer constraints, elsewhere by moving it back after each move.
 void ClipCursor(const CRect* rect);
 // Whether the display server holds the pointer, so no move needs correcting.
 bool IsClipCursorOnServer();

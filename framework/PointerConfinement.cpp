@@ -27,6 +27,11 @@ xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window)
 bool CPointerConfinement::Confine(QWidget* window, const CRect& screenRect)
 {
     Release();
+    return ConfineOnX11(window, screenRect) || m_wayland.Confine(window, screenRect);
+}
+
+bool CPointerConfinement::ConfineOnX11(QWidget* window, const CRect& screenRect)
+{
     xcb_connection_t* connection = X11Connection();
     QWidget* top = window ? window->window() : nullptr;
     if (!connection || !top || !top->windowHandle() || screenRect.IsRectEmpty())
@@ -72,6 +77,7 @@ bool CPointerConfinement::Confine(QWidget* window, const CRect& screenRect)
 
 void CPointerConfinement::Release()
 {
+    m_wayland.Release();
     if (!m_helper)
         return;
     if (xcb_connection_t* connection = X11Connection()) {

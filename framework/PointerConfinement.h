@@ -1,12 +1,14 @@
 #pragma once
 
 #include "framework/CRect.h"
+#include "framework/WaylandPointerConfinement.h"
 
 class QWidget;
 
 // Keeps the pointer inside a screen rectangle by the display server itself,
-// so no move or release can land outside it. Only an X11 display can do this;
-// elsewhere Confine() answers false and the caller falls back.
+// so no move or release can land outside it: an X11 display, or a Wayland
+// compositor with pointer constraints. Elsewhere Confine() answers false and
+// the caller falls back.
 class CPointerConfinement {
 public:
     ~CPointerConfinement() { Release(); }
@@ -16,5 +18,8 @@ public:
     void Release();
 
 private:
+    bool ConfineOnX11(QWidget* window, const CRect& screenRect);
+
     unsigned m_helper = 0;   // the input-only window the pointer is confined to
+    CWaylandPointerConfinement m_wayland;
 };

@@ -98,11 +98,14 @@ void CView::mouseDoubleClickEvent(QMouseEvent* event)
 void CView::mouseMoveEvent(QMouseEvent* event)
 {
     CPoint point = ClientPoint(event);
-    if (GetClipCursor() && !IsClipCursorOnServer()) {
+    // A compositor holds the pointer to within a fraction of a pixel of the
+    // edge, which can still round onto the far edge: the clamp stays.
+    if (GetClipCursor()) {
         const CPoint screen(event->globalPosition().toPoint());
         const CPoint confined = ConfineToClipCursor(screen);
         if (!(confined == screen)) {
-            SetCursorPos(confined.x, confined.y);
+            if (!IsClipCursorOnServer())
+                SetCursorPos(confined.x, confined.y);
             point = CPoint(mapFromGlobal(confined.ToQPoint()));
         }
     }

@@ -31,7 +31,9 @@ test "$(dpkg-deb -f "$deb" Section)" = graphics
 test -n "$(dpkg-deb -f "$deb" Maintainer)"
 # The libraries it needs, found by dpkg-shlibdeps; Qt's own package brings the xcb platform plugin.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1; do
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1 libwayland-client0; do
   grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || { echo "Depends lacks $package: $depends"; exit 1; }
 done
+# Without Qt's Wayland platform a Wayland desktop runs it through XWayland.
+test "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland || { echo "Recommends: $(dpkg-deb -f "$deb" Recommends)"; exit 1; }
 echo "installed, packaged and valid"
