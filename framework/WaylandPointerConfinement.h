@@ -20,5 +20,6 @@ private:
     zwp_confined_pointer_v1* m_confined = nullptr;
 };
 
-// Whether the program runs as a Wayland client, which cannot move the pointer.
+// Whether the program runs as a Wayland client, which can neither move the
+// pointer nor grab it outside a popup.
 bool AfxIsWaylandClient();

@@ -1,5 +1,7 @@
 #include "framework/Wnd.h"
 
+#include "framework/WaylandPointerConfinement.h"
+
 #include <QWidget>
 
 #include <utility>
@@ -56,7 +58,10 @@ void CWnd::ClientToScreen(CRect* rect) const
 
 void CWnd::SetCapture()
 {
-    GetWidget()->grabMouse();
+    // A Wayland compositor keeps the pointer with the pressed window by itself
+    // and lets a program grab it only for a popup; Qt would complain on stderr.
+    if (!AfxIsWaylandClient())
+        GetWidget()->grabMouse();
 }
 
 void ReleaseCapture()
