@@ -118,8 +118,10 @@ void CWaylandPointerConfinement::Release()
 {
     if (!m_confined)
         return;
-    zwp_confined_pointer_v1_destroy(m_confined);
-    m_confined = nullptr;
-    if (QPlatformNativeInterface* native = WaylandNative())
+    // Once the application is gone, so is the connection the object lived on.
+    if (QPlatformNativeInterface* native = WaylandNative()) {
+        zwp_confined_pointer_v1_destroy(m_confined);
         wl_display_flush(static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display")));
+    }
+    m_confined = nullptr;
 }
