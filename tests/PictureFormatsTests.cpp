@@ -72,6 +72,10 @@ TEST(PictureFormats, ProposeTheSaveTypeFromTheSource)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ProposedSaveFormat(c.source), c.proposed);
         EXPECT_EQ(ProposedSaveName(QString::fromLatin1(c.name), c.source), QString::fromLatin1(c.proposedName));
-        EXPECT_EQ(SaveFormatOf(ProposedSaveName(QStringLiteral("picture.gif"), c.source))->format, c.proposed);
+        const CString typed = ProposedSaveName(QStringLiteral("picture.gif"), c.source);
+        EXPECT_EQ(SaveFormatOf(typed)->format, c.proposed);
+        // The dialog lists the proposed type first and gives its suffix to a name typed without one.
+        EXPECT_TRUE(SaveDialogFilter(c.proposed).startsWith("Pict Files (*." + SaveDialogExtension(c.proposed) + ")"));
+        EXPECT_TRUE(typed.endsWith("." + SaveDialogExtension(c.proposed)));
     }
 }

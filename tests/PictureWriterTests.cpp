@@ -1,7 +1,6 @@
 #include "io/PictureWriter.h"
 
 #include "io/FileCalls.h"
-#include "io/PngChunkFilter.h"
 #include "io/WrittenPictureCheck.h"
 
 #include "tests/JpegInspection.h"
@@ -395,27 +394,6 @@ TEST(WritePictureFile, ShortAndInterruptedWritesStillWriteEveryByte)
         EXPECT_GT(calls, 20);
         // The encoder's own physical-size chunk is all a written PNG lacks.
         EXPECT_EQ(ReadWholeFile(folder + "/" + name), format == FIF_PNG ? PngWithoutChunk(plain, "pHYs") : plain);
-    }
-}
-
-// The encoder's chunks arrive in pieces of its choosing: whatever their size,
-// only the picture's chunks come out, byte for byte.
-TEST(PngChunkFilter, KeepsThePictureChunksWhateverThePieces)
-{
-    const QByteArray encoded = EncodePicture(FIF_PNG, MakeNoisePicture(40, 30, 4).get(), PNG_Z_BEST_SPEED);
-    const QByteArray png = PngWithChunk(PngWithChunk(encoded, "tEXt", "Comment\0a face"), "iCCP", QByteArray(300, 'p'));
-    const QByteArray expected = PngWithoutChunk(PngWithoutChunk(PngWithoutChunk(png, "tEXt"), "iCCP"), "pHYs");
-    ASSERT_EQ(PngChunks(expected).front(), "IHDR");
-    for (const qsizetype piece : {qsizetype(1), qsizetype(3), qsizetype(8), qsizetype(13), png.size()}) {
-        SCOPED_TRACE(piece);
-        QByteArray out;
-        PngChunkFilter filter([&out](const void* data, size_t size) {
-            out.append(static_cast<const char*>(data), qsizetype(size));
-            return true;
-        });
-        for (qsizetype at = 0; at < png.size(); at += piece)
-            ASSERT_TRUE(filter.Write(png.constData() + at, size_t(std::min(piece, png.size() - at))));
-        EXPECT_EQ(out, expected);
     }
 }
 

@@ -216,42 +216,11 @@ TEST_F(SaveCommandTest, FailedWriteKeepsTheModifiedFlagAndLeavesNoFile)
     EXPECT_EQ(Entries(folder), QStringList({"ok.bmp", "plain", "taken.bmp"}));
 }
 
-// The dialog proposes the type the source calls for, first in its list and in the name.
-TEST_F(SaveCommandTest, SaveAsProposesTheTypeOfTheSource)
-{
-    ShowPicture();
-    const struct {
-        FREE_IMAGE_FORMAT source;
-        const char* fileName;
-        const char* proposedName;
-        const char* extension;
-        const char* filter;
-    } cases[] = {
-        {FIF_JPEG, "face.jpg", "face.jpg", "jpg", "Pict Files (*.jpg)|*.jpg|Pict Files (*.png)|*.png|Pict Files (*.bmp)|*.bmp||"},
-        {FIF_PNG, "shot.png", "shot.png", "png", "Pict Files (*.png)|*.png|Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"},
-        {FIF_BMP, "scan.BMP", "scan.png", "png", "Pict Files (*.png)|*.png|Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fileName);
-        doc()->m_sourceFormat = c.source;
-        doc()->m_fileName = QLatin1String(c.fileName);
-        session.dialogs.CancelFileDialog();
-        session.Command(ID_FILE_SAVE_AS);
-        ASSERT_FALSE(session.dialogs.fileDialogs.empty());
-        const FileDialogRequest& request = session.dialogs.fileDialogs.back();
-        EXPECT_EQ(request.fileName, QLatin1String(c.proposedName));
-        EXPECT_EQ(request.defaultExtension, QLatin1String(c.extension));
-        EXPECT_EQ(request.filter, QLatin1String(c.filter));
-    }
-}
-
 namespace {
-
-enum class Uncovered { OffThePicture, ZeroWidth };
 
 struct NothingCoveredCase {
     const char* name;
-    Uncovered ellipse;
+    CRect ellipse;   // on the screen, where the 400x300 picture fills 800x600
     int answer;
     const char* file;
 };
@@ -259,10 +228,10 @@ struct NothingCoveredCase {
 void PrintTo(const NothingCoveredCase& c, std::ostream* out) { *out << c.name; }
 
 const NothingCoveredCase kNothingCoveredCases[] = {
-    {"OffThePictureYes", Uncovered::OffThePicture, IDYES, "bare.jpg"},
-    {"OffThePictureNo", Uncovered::OffThePicture, IDNO, "bare.jpg"},
-    {"ZeroWidthYes", Uncovered::ZeroWidth, IDYES, "bare.png"},
-    {"ZeroWidthNo", Uncovered::ZeroWidth, IDNO, "bare.bmp"},
+    {"OffThePictureYes", CRect(-400, -300, -100, -50), IDYES, "bare.jpg"},
+    {"OffThePictureNo", CRect(-400, -300, -100, -50), IDNO, "bare.jpg"},
+    {"ZeroWidthYes", CRect(300, 100, 300, 400), IDYES, "bare.png"},
+    {"ZeroWidthNo", CRect(300, 100, 300, 400), IDNO, "bare.bmp"},
 };
 
 class NothingCoveredTest : public SaveCommandTest, public ::testing::WithParamInterface<NothingCoveredCase> {};
@@ -276,8 +245,7 @@ TEST_P(NothingCoveredTest, AsksBeforeWritingAPictureWithNothingHidden)
     const NothingCoveredCase& c = GetParam();
     ShowPicture();
     AttachEverything(doc()->m_picture.get());
-    session.view()->m_ellipse = c.ellipse == Uncovered::OffThePicture ? CRect(-400, -300, -100, -50)
-                                                                       : CRect(300, 100, 300, 400);
+    session.view()->m_ellipse = c.ellipse;
     doc()->SetModifiedFlag(TRUE);
     session.dialogs.AnswerMessage(c.answer);
 
