@@ -15,13 +15,12 @@ bool IsWritten(FREE_IMAGE_FORMAT format) { return format == FIF_BMP || format ==
 class Destination {
 public:
     Destination(AtomicFile& file, PictureReadAlong* readAlong, bool png)
-        : m_file(file), m_readAlong(readAlong)
+        : m_file(file), m_readAlong(readAlong), m_filtered(png),
+          m_png([this](const void* data, size_t size) { return ToFile(data, size); })
     {
-        if (png)
-            m_png.emplace([this](const void* data, size_t size) { return ToFile(data, size); });
     }
 
-    bool Write(const void* data, size_t size) { return m_png ? m_png->Write(data, size) : ToFile(data, size); }
+    bool Write(const void* data, size_t size) { return m_filtered ? m_png.Write(data, size) : ToFile(data, size); }
     long Position() const { return m_file.Position(); }
 
 private:
@@ -35,7 +34,8 @@ private:
 
     AtomicFile& m_file;
     PictureReadAlong* m_readAlong;
-    std::optional<PngChunkFilter> m_png;
+    bool m_filtered;
+    PngChunkFilter m_png;   // for a PNG only
 };
 
 Destination& DestinationOf(fi_handle handle) { return *static_cast<Destination*>(handle); }
