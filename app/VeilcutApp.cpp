@@ -6,6 +6,7 @@
 #include "app/MainFrm.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
+#include "io/DecoderComplaints.h"
 #include "resources/Resources.h"
 #include "resources/resource.h"
 
@@ -39,6 +40,7 @@ CVeilcutApp::CVeilcutApp()
     // Under a file-size limit the kernel would kill the program halfway through
     // a save; ignored, the write fails with EFBIG and the save reports it.
     std::signal(SIGXFSZ, SIG_IGN);
+    DecoderComplaints::Install();
 }
 
 BOOL CVeilcutApp::InitInstance()

@@ -23,9 +23,14 @@ inline QString NotBitmap()
 inline QString UnsupportedSaveFormat()
 {
     return QStringLiteral("Can't save picture, unsupported format.\n") +
-           QStringLiteral(" (supported: .bmp, .BMP, .jpg or .JPG)");
+           QStringLiteral(" (supported: .jpg, .jpeg, .jpe, .png or .bmp, in lower or upper case)");
 }
 inline QString SaveError() { return QStringLiteral("Can't save picture,\n") + QStringLiteral(" unknown error."); }
+// Asked, Yes or No, before a save that would hide nothing.
+inline QString NothingCovered()
+{
+    return QStringLiteral("Nothing is covered. Save the picture without hiding anything?");
+}
 inline QString SavePrompt(const QString& fileName)
 {
     return QStringLiteral("SaveAs changes, made to ") + fileName + QStringLiteral(" ?");

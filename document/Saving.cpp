@@ -14,8 +14,9 @@
 void CVeilcutDoc::OnFileSaveAs()
 {
     m_view->Invalidate(FALSE);
-    CFileDialog dialog(FALSE, SaveDialogExtension(), m_fileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                       SaveDialogFilter());
+    const FREE_IMAGE_FORMAT proposed = ProposedSaveFormat(m_sourceFormat);
+    CFileDialog dialog(FALSE, SaveDialogExtension(proposed), ProposedSaveName(m_fileName, m_sourceFormat),
+                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, SaveDialogFilter(proposed));
     dialog.m_ofn.lpstrInitialDir = m_saveDir;
     if (dialog.DoModal() == IDOK) {
         CWaitCursor wait;
@@ -32,7 +33,9 @@ CDocument::SaveDialogSetup CVeilcutDoc::GetSaveDialogSetup() const
     CString shown = GetPathName();
     if (shown.isEmpty() && !m_fileName.isEmpty())
         shown = m_openDir + m_fileName;
-    return {shown, SaveDialogFilter(), SaveDialogExtension()};
+    const FREE_IMAGE_FORMAT proposed = ProposedSaveFormat(m_sourceFormat);
+    return {FolderOf(shown) + ProposedSaveName(FileNameOf(shown), m_sourceFormat), SaveDialogFilter(proposed),
+            SaveDialogExtension(proposed)};
 }
 
 BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
@@ -47,19 +50,30 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
         return FALSE;
     }
-    const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
-    BurnEllipse(m_picture.get(), unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
-    // A face now hidden is not to be offered again.
-    m_faces.Forget();
-
-    const bool written = WritePictureFile(m_picture.get(), format->format, format->flags, path, ellipse);
-    if (!written)
-        AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
-    else
+    const bool written = BurnAndWrite(*format, path);
+    if (written) {
         SetModifiedFlag(FALSE);   // a failed save keeps the turned picture guarded by the prompt
-    m_view->BuildDisplayImage();
+        // A face now hidden is not to be offered again.
+        m_faces.Forget();
+        m_view->BuildDisplayImage();
+    }
     m_view->Invalidate(TRUE);
     return written;
+}
+
+bool CVeilcutDoc::BurnAndWrite(const PictureFormat& format, const CString& path)
+{
+    const std::vector<PictureEllipse> ellipses = PictureEllipses();
+    UndoableBurn burn(m_picture.get(), ellipses);
+    // A file with no face hidden is written only when the user says so.
+    if (!burn.CoversAnything() && AfxMessageBox(DocumentMessages::NothingCovered(), MB_YESNO, 0) != IDYES)
+        return false;
+    if (WritePictureFile(m_picture.get(), format.format, format.flags, path, ellipses))
+        return true;
+    // The picture is as it was, so the next save burns only what is covered then.
+    burn.Undo();
+    AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
+    return false;
 }
 
 BOOL CVeilcutDoc::SaveModified()
@@ -100,4 +114,10 @@ void CVeilcutDoc::ResumeOpen()
 {
     if (m_openPending)
         OnFileOpen();
+}
+
+// One ellipse: the one on the screen.
+std::vector<PictureEllipse> CVeilcutDoc::PictureEllipses() const
+{
+    return {MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale)};
 }

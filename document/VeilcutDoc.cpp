@@ -155,6 +155,7 @@ bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int
         loaded = std::move(converted);
     }
     ReplacePicture(std::move(loaded));
+    m_sourceFormat = format;
     if (damaged)
         AfxMessageBox(DocumentMessages::Damaged(), MB_OK, 0);
     return true;

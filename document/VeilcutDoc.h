@@ -4,10 +4,14 @@
 #include "framework/Document.h"
 #include "app/MaskSettings.h"
 #include "io/BitmapPtr.h"
+#include "io/MaskBurn.h"
+#include "io/PictureFormats.h"
 #include "document/PictureRotation.h"
 #include "faces/FaceCycle.h"
 
 #include <FreeImage.h>
+
+#include <vector>
 
 class CCmdUI;
 class CVeilcutView;
@@ -41,6 +45,8 @@ public:
     // After the view changed size: the same fit, with the ellipse kept over
     // the same part of the picture. False when there was nothing to lay out.
     bool RefitToView();
+    // Every ellipse the save burns, in picture pixels.
+    std::vector<PictureEllipse> PictureEllipses() const;
     // The ellipse offset, colour and folders from and to the profile.
     void LoadSettings();
     void SaveSettings();
@@ -59,6 +65,8 @@ public:
     double m_scale = 1.0;
     MaskSettings m_settings;
     CRect m_pictureRect;
+    // The format the picture was read as: the save proposes its type from it.
+    FREE_IMAGE_FORMAT m_sourceFormat = FIF_JPEG;
     CRect m_maskOffset;
     // The faces of the picture for the F key, searched again once the picture changed.
     CFaceCycle m_faces;
@@ -76,6 +84,9 @@ private:
     void TurnQuarter(QuarterTurn turn);
     // Loads and converts to 24 bits; false with the user told why.
     bool LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags);
+    // Burns the ellipses and writes the file; the picture in memory keeps the
+    // burn only when the file was written. false with the user told why.
+    bool BurnAndWrite(const PictureFormat& format, const CString& path);
 };
 
 // The folder of a path, ending in a separator.

@@ -46,17 +46,26 @@ AtomicFile::AtomicFile(const QString& path)
         m_failed = true;
 }
 
-AtomicFile::~AtomicFile() { Discard(); }
+AtomicFile::~AtomicFile()
+{
+    Discard();
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
 
 bool AtomicFile::OpenBeside(const QString& path)
 {
     const QFileInfo existing(path);
     if (existing.isDir() || (existing.exists() && !existing.isWritable()))
         return false;
-    m_target = QFile::encodeName(path);
+    m_folder = CurrentFileCalls().Open(AT_FDCWD, QFile::encodeName(existing.absolutePath()).constData(),
+                                       O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (m_folder < 0)
+        return false;
+    m_target = QFile::encodeName(existing.fileName());
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
         m_temporary = m_target + RandomSuffix();
-        m_fd = CurrentFileCalls().Open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = CurrentFileCalls().Open(m_folder, m_temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
@@ -65,7 +74,7 @@ bool AtomicFile::OpenBeside(const QString& path)
         return false;
     }
     struct stat old {};
-    if (::stat(m_target.constData(), &old) == 0)
+    if (::fstatat(m_folder, m_target.constData(), &old, 0) == 0)
         ::fchmod(m_fd, old.st_mode & 07777);   // the new file keeps the old one's permissions
     m_buffer.resize(kBufferBytes);
     return true;
@@ -117,16 +126,24 @@ bool AtomicFile::Write(const void* data, size_t size)
     return true;
 }
 
-bool AtomicFile::Commit(const std::function<bool(const QByteArray& writtenPath)>& accept)
+bool AtomicFile::StillNamesOurFile() const
+{
+    struct stat ours {}, named {};
+    return ::fstat(m_fd, &ours) == 0 && ::fstatat(m_folder, m_temporary.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ours.st_dev == named.st_dev && ours.st_ino == named.st_ino;
+}
+
+bool AtomicFile::Commit(const std::function<bool(int writtenFd)>& accept)
 {
     // A full disk may only show at the sync or the close; give up before replacing anything.
-    if (!Flush() || CurrentFileCalls().Sync(m_fd) != 0 || (accept && !accept(m_temporary))) {
+    if (!Flush() || CurrentFileCalls().Sync(m_fd) != 0 || (accept && !accept(m_fd)) || !StillNamesOurFile()) {
         Discard();
         return false;
     }
     const int fd = m_fd;
     m_fd = -1;
-    if (CurrentFileCalls().Close(fd) != 0 || CurrentFileCalls().Rename(m_temporary.constData(), m_target.constData()) != 0) {
+    if (CurrentFileCalls().Close(fd) != 0 ||
+        CurrentFileCalls().Rename(m_folder, m_temporary.constData(), m_target.constData()) != 0) {
         Discard();
         return false;
     }
@@ -141,6 +158,6 @@ void AtomicFile::Discard()
         CurrentFileCalls().Close(m_fd);
     m_fd = -1;
     if (!m_temporary.isEmpty())
-        CurrentFileCalls().Remove(m_temporary.constData());
+        CurrentFileCalls().Remove(m_folder, m_temporary.constData());
     m_temporary.clear();
 }

@@ -2,30 +2,30 @@
 
 #include <FreeImage.h>
 
-#include <atomic>
-
 namespace {
 
 // Each thread's innermost listener; the callback runs on the thread whose decoder speaks.
 thread_local DecoderComplaints* listening = nullptr;
-std::atomic<int> listeners{0};
 
 } // namespace
 
-DecoderComplaints::DecoderComplaints() : m_outer(listening)
+void DecoderComplaints::Install()
 {
-    listening = this;
-    if (listeners.fetch_add(1) == 0) {
+    // Set once and never removed: swapping a process-wide callback while another thread decodes would race.
+    static const bool installed = [] {
         FreeImage_SetOutputMessage([](FREE_IMAGE_FORMAT, const char*) {
             if (listening)
                 ++listening->m_heard;
         });
-    }
+        return true;
+    }();
+    (void)installed;
 }
 
-DecoderComplaints::~DecoderComplaints()
+DecoderComplaints::DecoderComplaints() : m_outer(listening)
 {
-    listening = m_outer;
-    if (listeners.fetch_sub(1) == 1)
-        FreeImage_SetOutputMessage(nullptr);
+    Install();
+    listening = this;
 }
+
+DecoderComplaints::~DecoderComplaints() { listening = m_outer; }

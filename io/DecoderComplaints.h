@@ -4,11 +4,13 @@
 // about damaged data (a premature end, corrupt data) arrive there. Each load
 // or check makes its own, so nothing said about another file is counted, and
 // only what is said on the thread that made it: an encoder on another thread
-// is not heard. A listener made on a worker thread must live inside one of
-// the thread that started the worker, which keeps the process-wide callback
-// in place meanwhile.
+// is not heard.
 class DecoderComplaints {
 public:
+    // Puts FreeImage's message callback in place for the rest of the run;
+    // start-up calls it, and the first listener does if start-up did not.
+    static void Install();
+
     DecoderComplaints();
     ~DecoderComplaints();
     DecoderComplaints(const DecoderComplaints&) = delete;

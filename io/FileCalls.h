@@ -9,12 +9,14 @@
 class FileCalls {
 public:
     virtual ~FileCalls() = default;
-    virtual int Open(const char* path, int flags, mode_t mode);
+    // `path` relative to the folder `dir` is open on (AT_FDCWD: the working folder).
+    virtual int Open(int dir, const char* path, int flags, mode_t mode);
     virtual ssize_t Write(int fd, const void* data, size_t size);
     virtual int Sync(int fd);
     virtual int Close(int fd);
-    virtual int Rename(const char* from, const char* to);
-    virtual int Remove(const char* path);
+    // Both names in the folder `dir` is open on.
+    virtual int Rename(int dir, const char* from, const char* to);
+    virtual int Remove(int dir, const char* name);
 };
 
 // The calls in force: the system's unless a test has put others in place.

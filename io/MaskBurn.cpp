@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -33,9 +35,16 @@ Span CoveredSpan(std::int64_t low, std::int64_t high, unsigned limit)
     return {std::max<std::int64_t>(0, low + 1), std::min<std::int64_t>(limit, high - 1)};
 }
 
+BYTE* RunStart(FIBITMAP* picture, const BurnRun& run)
+{
+    return FreeImage_GetScanLine(picture, int(run.row)) + std::size_t(run.first) * 3;
+}
+
+std::size_t RunBytes(const BurnRun& run) { return std::size_t(run.end - run.first) * 3; }
+
 void PaintRun(FIBITMAP* picture, const BurnRun& run)
 {
-    BYTE* pixel = FreeImage_GetScanLine(picture, int(run.row)) + std::size_t(run.first) * 3;
+    BYTE* pixel = RunStart(picture, run);
     for (unsigned x = run.first; x < run.end; ++x, pixel += 3) {
         pixel[FI_RGBA_BLUE] = kMaskGray;
         pixel[FI_RGBA_GREEN] = kMaskGray;
@@ -81,8 +90,53 @@ void ForEachBurnRun(unsigned width, unsigned height, const PictureEllipse& e,
     }
 }
 
-void BurnEllipse(FIBITMAP* picture, unsigned width, unsigned height, const PictureEllipse& e)
+std::vector<BurnRun> CoveredRuns(unsigned width, unsigned height, const std::vector<PictureEllipse>& ellipses)
+{
+    std::vector<BurnRun> runs;
+    for (const PictureEllipse& e : ellipses)
+        ForEachBurnRun(width, height, e, [&runs](const BurnRun& run) { runs.push_back(run); });
+    std::sort(runs.begin(), runs.end(), [](const BurnRun& a, const BurnRun& b) {
+        return std::tie(a.row, a.first) < std::tie(b.row, b.first);
+    });
+    // Overlapping or touching runs of one scan line become one, so no pixel is painted twice.
+    std::vector<BurnRun> merged;
+    for (const BurnRun& run : runs) {
+        if (!merged.empty() && merged.back().row == run.row && run.first <= merged.back().end)
+            merged.back().end = std::max(merged.back().end, run.end);
+        else
+            merged.push_back(run);
+    }
+    return merged;
+}
+
+void BurnEllipses(FIBITMAP* picture, unsigned width, unsigned height, const std::vector<PictureEllipse>& ellipses)
 {
     if (!CanPaint(picture, width, height)) return;
-    ForEachBurnRun(width, height, e, [picture](const BurnRun& run) { PaintRun(picture, run); });
+    for (const BurnRun& run : CoveredRuns(width, height, ellipses))
+        PaintRun(picture, run);
+}
+
+UndoableBurn::UndoableBurn(FIBITMAP* picture, const std::vector<PictureEllipse>& ellipses) : m_picture(picture)
+{
+    if (!picture || FreeImage_GetBPP(picture) != 24) return;
+    m_runs = CoveredRuns(FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), ellipses);
+    std::size_t bytes = 0;
+    for (const BurnRun& run : m_runs)
+        bytes += RunBytes(run);
+    m_originals.resize(bytes);
+    BYTE* kept = m_originals.data();
+    for (const BurnRun& run : m_runs) {
+        std::memcpy(kept, RunStart(picture, run), RunBytes(run));
+        kept += RunBytes(run);
+        PaintRun(picture, run);
+    }
+}
+
+void UndoableBurn::Undo()
+{
+    const BYTE* kept = m_originals.data();
+    for (const BurnRun& run : m_runs) {
+        std::memcpy(RunStart(m_picture, run), kept, RunBytes(run));
+        kept += RunBytes(run);
+    }
 }

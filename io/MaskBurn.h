@@ -5,6 +5,7 @@
 #include <FreeImage.h>
 
 #include <functional>
+#include <vector>
 
 // The gray burnt into the picture and shown over it, in all three channels.
 constexpr BYTE kMaskGray = 153;
@@ -36,7 +37,32 @@ struct BurnRun {
 void ForEachBurnRun(unsigned width, unsigned height, const PictureEllipse& e,
                     const std::function<void(const BurnRun&)>& visit);
 
-// Paints the solid gray ellipse into the 24-bit `picture`; `width` and `height`
-// clamp the painted area. Paints nothing for a null or non-24-bit picture, or when the clamps
-// are larger than the picture itself.
-void BurnEllipse(FIBITMAP* picture, unsigned width, unsigned height, const PictureEllipse& e);
+// What the ellipses cover together in a picture of `width` x `height`: every
+// scan line's runs from ForEachBurnRun, overlaps merged, from the bottom up and
+// left to right, no two touching.
+std::vector<BurnRun> CoveredRuns(unsigned width, unsigned height, const std::vector<PictureEllipse>& ellipses);
+
+// Paints the solid gray of every ellipse into the 24-bit `picture` in one pass
+// over what they cover; `width` and `height` clamp the painted area. Paints
+// nothing for a null or non-24-bit picture, or when the clamps are larger than
+// the picture itself.
+void BurnEllipses(FIBITMAP* picture, unsigned width, unsigned height, const std::vector<PictureEllipse>& ellipses);
+
+// A burn that can be taken back: the covered pixels' originals are kept (3
+// bytes a covered pixel, far less than a copy of the picture) until Undo puts
+// them back.
+class UndoableBurn {
+public:
+    UndoableBurn(FIBITMAP* picture, const std::vector<PictureEllipse>& ellipses);
+    UndoableBurn(const UndoableBurn&) = delete;
+    UndoableBurn& operator=(const UndoableBurn&) = delete;
+
+    // Whether any picture pixel is covered.
+    bool CoversAnything() const { return !m_runs.empty(); }
+    void Undo();
+
+private:
+    FIBITMAP* m_picture;
+    std::vector<BurnRun> m_runs;
+    std::vector<BYTE> m_originals;
+};

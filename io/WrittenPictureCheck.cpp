@@ -1,21 +1,18 @@
 #include "io/WrittenPictureCheck.h"
 
+#include "io/BitmapPtr.h"
 #include "io/DecoderComplaints.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <system_error>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,14 +36,61 @@ struct Run {
     unsigned first = 0;
     unsigned end = 0;
 };
+using Runs = std::vector<Run>;
 
-// The burnt columns of every scan line; empty where nothing was burnt.
-std::vector<Run> BurntRows(unsigned width, unsigned height, const PictureEllipse& burn)
+// The burnt runs of every scan line, left to right; empty where nothing was burnt.
+std::vector<Runs> BurntRows(unsigned height, const std::vector<BurnRun>& covered)
 {
-    std::vector<Run> rows(height);
-    ForEachBurnRun(width, height, burn, [&rows](const BurnRun& run) { rows[run.row] = {run.first, run.end}; });
+    std::vector<Runs> rows(height);
+    for (const BurnRun& run : covered) {
+        if (run.row < height)
+            rows[run.row].push_back({run.first, run.end});
+    }
     return rows;
 }
+
+// The columns both lists of disjoint, ordered runs hold.
+Runs Intersection(const Runs& a, const Runs& b)
+{
+    Runs both;
+    auto i = a.begin();
+    auto j = b.begin();
+    while (i != a.end() && j != b.end()) {
+        const Run common{std::max(i->first, j->first), std::min(i->end, j->end)};
+        if (common.first < common.end)
+            both.push_back(common);
+        if (i->end < j->end)
+            ++i;
+        else
+            ++j;
+    }
+    return both;
+}
+
+class MappedFile {
+public:
+    explicit MappedFile(int fd)
+    {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || info.st_size <= 0 || std::uint64_t(info.st_size) > UINT32_MAX)
+            return;
+        void* mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
+        if (mapped != MAP_FAILED)
+            m_bytes = {static_cast<const uchar*>(mapped), std::uint64_t(info.st_size)};
+    }
+    ~MappedFile()
+    {
+        if (m_bytes.data)
+            ::munmap(const_cast<uchar*>(m_bytes.data), size_t(m_bytes.size));
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const Bytes& bytes() const { return m_bytes; }
+
+private:
+    Bytes m_bytes{nullptr, 0};
+};
 
 class FreeImageBytes {
 public:
@@ -70,6 +114,11 @@ bool DecodesWithSize(const FreeImageBytes& file, FREE_IMAGE_FORMAT format, int f
     return fits;
 }
 
+bool AllGray(const uchar* pixels, unsigned count)
+{
+    return std::all_of(pixels, pixels + std::size_t(count) * 3, [](uchar value) { return value == kMaskGray; });
+}
+
 // The plain form FreeImage writes for 24 bits: file header, 40-byte info
 // header, no palette, the rows, and nothing after them.
 bool BmpIsPlain(Bytes file, unsigned width, unsigned height)
@@ -82,18 +131,15 @@ bool BmpIsPlain(Bytes file, unsigned width, unsigned height)
            qFromLittleEndian<quint32>(b + 30) == 0 && file.size == kBmpHeaders + pitch * height;
 }
 
-bool BmpHoldsMask(Bytes file, unsigned width, unsigned height, const PictureEllipse& burn)
+bool BmpHoldsMask(Bytes file, unsigned width, unsigned height, const std::vector<BurnRun>& covered)
 {
     if (!BmpIsPlain(file, width, height) || !DecodesWithSize(FreeImageBytes(file), FIF_BMP, FIF_LOAD_NOPIXELS, width, height))
         return false;
     const std::uint64_t pitch = (std::uint64_t(width) * 3 + 3) / 4 * 4;
-    bool gray = true;
-    ForEachBurnRun(width, height, burn, [&](const BurnRun& run) {
-        const uchar* pixel = file.data + kBmpHeaders + run.row * pitch + std::uint64_t(run.first) * 3;
-        const uchar* end = pixel + std::uint64_t(run.end - run.first) * 3;
-        gray = gray && std::all_of(pixel, end, [](uchar value) { return value == kMaskGray; });
+    return std::all_of(covered.begin(), covered.end(), [&](const BurnRun& run) {
+        return run.row < height && run.end <= width &&
+               AllGray(file.data + kBmpHeaders + run.row * pitch + std::uint64_t(run.first) * 3, run.end - run.first);
     });
-    return gray;
 }
 
 unsigned BigEndian16(const uchar* p) { return unsigned(p[0]) << 8 | p[1]; }
@@ -170,14 +216,12 @@ unsigned EighthScaleDivisor(unsigned width, unsigned height)
 }
 
 // The columns every one of `count` scan lines from `top` down burnt.
-Run CommonRun(const std::vector<Run>& rows, unsigned top, unsigned count)
+Runs CommonRuns(const std::vector<Runs>& rows, unsigned top, unsigned count)
 {
-    Run common{0, ~0u};
-    for (unsigned i = 0; i < count; ++i) {
-        const Run& row = rows[top - i];
-        common = {std::max(common.first, row.first), std::min(common.end, row.end)};
-    }
-    return common.first < common.end ? common : Run{};
+    Runs common = rows[top];
+    for (unsigned i = 1; i < count && !common.empty(); ++i)
+        common = Intersection(common, rows[top - i]);
+    return common;
 }
 
 bool NearGray(const BYTE* pixel)
@@ -189,29 +233,36 @@ bool NearGray(const BYTE* pixel)
 
 // Every reduced pixel of each 8 x 8 block (counted from the top-left, as the
 // file stores them) that lies wholly inside the burn is near the gray.
-bool ReducedShowsMask(FIBITMAP* reduced, unsigned divisor, unsigned width, unsigned height, const PictureEllipse& burn)
+bool BlocksNearGray(FIBITMAP* reduced, unsigned divisor, unsigned top, const Run& common)
 {
-    const std::vector<Run> rows = BurntRows(width, height, burn);
     const unsigned reducedHeight = FreeImage_GetHeight(reduced);
     const unsigned step = kJpegUnit / divisor;
-    for (unsigned top = 0; top + kJpegUnit <= height; top += kJpegUnit) {
-        const Run common = CommonRun(rows, height - 1 - top, kJpegUnit);
-        const unsigned firstBlock = (common.first + kJpegUnit - 1) / kJpegUnit;
-        for (unsigned block = firstBlock; (block + 1) * kJpegUnit <= common.end; ++block) {
-            for (unsigned r = 0; r < step; ++r) {
-                const BYTE* line = FreeImage_GetScanLine(reduced, int(reducedHeight - 1 - top / divisor - r));
-                for (unsigned c = 0; c < step; ++c) {
-                    if (!NearGray(line + (block * step + c) * 3))
-                        return false;
-                }
+    const unsigned firstBlock = (common.first + kJpegUnit - 1) / kJpegUnit;
+    for (unsigned block = firstBlock; (block + 1) * kJpegUnit <= common.end; ++block) {
+        for (unsigned r = 0; r < step; ++r) {
+            const BYTE* line = FreeImage_GetScanLine(reduced, int(reducedHeight - 1 - top / divisor - r));
+            for (unsigned c = 0; c < step; ++c) {
+                if (!NearGray(line + (block * step + c) * 3))
+                    return false;
             }
         }
     }
     return true;
 }
 
-bool ReducedJpegShowsMask(const std::function<FIBITMAP*(int flags)>& load, unsigned width, unsigned height,
-                          const PictureEllipse& burn)
+bool ReducedShowsMask(FIBITMAP* reduced, unsigned divisor, unsigned height, const std::vector<BurnRun>& covered)
+{
+    const std::vector<Runs> rows = BurntRows(height, covered);
+    for (unsigned top = 0; top + kJpegUnit <= height; top += kJpegUnit) {
+        for (const Run& common : CommonRuns(rows, height - 1 - top, kJpegUnit)) {
+            if (!BlocksNearGray(reduced, divisor, top, common))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ReducedJpegShowsMask(const PictureLoad& load, unsigned width, unsigned height, const std::vector<BurnRun>& covered)
 {
     const unsigned divisor = EighthScaleDivisor(width, height);
     DecoderComplaints complaints;
@@ -219,130 +270,90 @@ bool ReducedJpegShowsMask(const std::function<FIBITMAP*(int flags)>& load, unsig
     const bool holds = reduced && !complaints.Heard() && FreeImage_GetBPP(reduced) == 24 &&
                        FreeImage_GetWidth(reduced) == (width + divisor - 1) / divisor &&
                        FreeImage_GetHeight(reduced) == (height + divisor - 1) / divisor &&
-                       ReducedShowsMask(reduced, divisor, width, height, burn);
+                       ReducedShowsMask(reduced, divisor, height, covered);
     FreeImage_Unload(reduced);
     return holds;
 }
 
-bool JpegHoldsMask(Bytes file, unsigned width, unsigned height, const PictureEllipse& burn, JpegReadAlong* decoding)
+// Signature, IHDR (8-bit RGB, not interlaced, of the picture's size), IDAT
+// chunks and IEND as the file's last twelve bytes: no text, time, colour
+// profile, Exif, physical size or palette.
+bool PngCarriesOnlyPicture(Bytes file, unsigned width, unsigned height)
 {
-    if (!JpegCarriesOnlyPicture(file, width, height))
+    static const uchar kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    static const uchar kHeader[5] = {8, 2, 0, 0, 0};
+    if (file.size < 8 + 25 + 12 || std::memcmp(file.data, kSignature, 8) != 0)
         return false;
-    if (decoding && decoding->Started())
-        return decoding->ShowsMask();
-    const FreeImageBytes bytes(file);
-    return ReducedJpegShowsMask([&bytes](int flags) { return bytes.Load(FIF_JPEG, flags); }, width, height, burn);
-}
-
-JpegReadAlong* AlongOf(fi_handle handle) { return static_cast<JpegReadAlong*>(handle); }
-
-unsigned DLL_CALLCONV ReadAlong(void* buffer, unsigned size, unsigned count, fi_handle handle)
-{
-    return size == 0 ? 0 : AlongOf(handle)->Read(buffer, size * count) / size;
-}
-
-unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
-
-int DLL_CALLCONV RefuseSeek(fi_handle, long, int) { return -1; }
-
-long DLL_CALLCONV TellAlong(fi_handle handle) { return AlongOf(handle)->Position(); }
-
-} // namespace
-
-bool WrittenPictureHoldsMask(const QByteArray& path, FREE_IMAGE_FORMAT format, unsigned width, unsigned height,
-                             const PictureEllipse& burn, JpegReadAlong* decoding)
-{
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > qint64(UINT32_MAX))
+    const uchar* ihdr = file.data + 8;
+    if (qFromBigEndian<quint32>(ihdr) != 13 || std::memcmp(ihdr + 4, "IHDR", 4) != 0 ||
+        qFromBigEndian<quint32>(ihdr + 8) != width || qFromBigEndian<quint32>(ihdr + 12) != height ||
+        std::memcmp(ihdr + 16, kHeader, 5) != 0)
         return false;
-    const uchar* mapped = file.map(0, file.size());
-    if (!mapped)
-        return false;
-    const Bytes bytes{mapped, std::uint64_t(file.size())};
-    if (format == FIF_BMP)
-        return BmpHoldsMask(bytes, width, height, burn);
-    if (format == FIF_JPEG)
-        return JpegHoldsMask(bytes, width, height, burn, decoding);
+    bool data = false;
+    for (std::uint64_t pos = 8 + 25; pos + 12 <= file.size;) {
+        const std::uint64_t length = qFromBigEndian<quint32>(file.data + pos);
+        const uchar* type = file.data + pos + 4;
+        if (std::memcmp(type, "IEND", 4) == 0)
+            return data && length == 0 && pos + 12 == file.size;
+        if (std::memcmp(type, "IDAT", 4) != 0)
+            return false;
+        data = true;
+        pos += 12 + length;
+    }
     return false;
 }
 
-JpegReadAlong::JpegReadAlong(const QByteArray& path, unsigned width, unsigned height, const PictureEllipse& burn)
-    : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC))
+// The whole picture decoded, cleanly, with the exact gray on every covered pixel.
+bool PngShowsMask(const PictureLoad& load, unsigned width, unsigned height, const std::vector<BurnRun>& covered)
 {
-    if (m_fd < 0)
-        return;
-    try {
-        m_worker = std::thread([this, width, height, burn] {
-            FreeImageIO io{ReadAlong, WriteNothing, RefuseSeek, TellAlong};
-            m_showsMask = ReducedJpegShowsMask(
-                [this, &io](int flags) { return FreeImage_LoadFromHandle(FIF_JPEG, &io, static_cast<fi_handle>(this), flags); },
-                width, height, burn);
-        });
-    } catch (const std::system_error&) {
-        // No second thread: the file is decoded once it is complete, as without one.
-    }
+    DecoderComplaints complaints;
+    const BitmapPtr decoded(load(PNG_DEFAULT));
+    FIBITMAP* dib = decoded.get();
+    return dib && !complaints.Heard() && FreeImage_GetImageType(dib) == FIT_BITMAP && FreeImage_GetBPP(dib) == 24 &&
+           FreeImage_GetWidth(dib) == width && FreeImage_GetHeight(dib) == height &&
+           std::all_of(covered.begin(), covered.end(), [dib, width, height](const BurnRun& run) {
+               return run.row < height && run.end <= width &&
+                      AllGray(FreeImage_GetScanLine(dib, int(run.row)) + std::size_t(run.first) * 3, run.end - run.first);
+           });
 }
 
-JpegReadAlong::~JpegReadAlong()
+bool PixelsHoldMask(Bytes file, FREE_IMAGE_FORMAT format, const PictureVerdict& verdict, PictureReadAlong* decoding)
 {
-    Finish(true);
-    if (m_worker.joinable())
-        m_worker.join();
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (decoding && decoding->Started())
+        return decoding->Verdict();
+    const FreeImageBytes bytes(file);
+    return verdict([&bytes, format](int flags) { return bytes.Load(format, flags); });
 }
 
-void JpegReadAlong::Grown(std::uint64_t bytesOnDisk)
+} // namespace
+
+PictureVerdict WrittenPixelsVerdict(FREE_IMAGE_FORMAT format, unsigned width, unsigned height,
+                                    const std::vector<BurnRun>& covered)
 {
-    if (bytesOnDisk <= m_announced)
-        return;
-    m_announced = bytesOnDisk;
-    {
-        const std::lock_guard lock(m_mutex);
-        m_onDisk = bytesOnDisk;
-    }
-    m_grown.notify_one();
+    if (format == FIF_JPEG)
+        return [=](const PictureLoad& load) { return ReducedJpegShowsMask(load, width, height, covered); };
+    if (format == FIF_PNG)
+        return [=](const PictureLoad& load) { return PngShowsMask(load, width, height, covered); };
+    return {};
 }
 
-void JpegReadAlong::Finish(bool abandoned)
+bool WrittenPictureHoldsMask(int fd, FREE_IMAGE_FORMAT format, unsigned width, unsigned height,
+                             const std::vector<BurnRun>& covered, PictureReadAlong* decoding)
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_done = true;
-        m_abandoned = m_abandoned || abandoned;
-    }
-    m_grown.notify_one();
-}
-
-bool JpegReadAlong::ShowsMask()
-{
-    Finish(false);
-    m_worker.join();
-    return m_showsMask;
-}
-
-unsigned JpegReadAlong::Read(void* buffer, unsigned size)
-{
-    for (;;) {
-        std::unique_lock lock(m_mutex);
-        m_grown.wait(lock, [this] { return m_done || m_onDisk > m_awaited; });
-        if (m_abandoned)
-            return 0;
-        const bool complete = m_done;
-        const std::uint64_t onDisk = m_onDisk;
-        lock.unlock();
-        const size_t wanted = complete ? size : size_t(std::min<std::uint64_t>(size, onDisk - m_position));
-        const ssize_t got = ::pread(m_fd, buffer, wanted, off_t(m_position));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got > 0) {
-            m_position += std::uint64_t(got);
-            m_awaited = m_position;
-            return unsigned(got);
-        }
-        if (got < 0 || complete)
-            return 0;
-        // The file holds less than the writer handed over: wait for more, or for the end.
-        m_awaited = onDisk;
+    const MappedFile mapped(fd);
+    const Bytes& bytes = mapped.bytes();
+    if (!bytes.data)
+        return false;
+    switch (format) {
+    case FIF_BMP:
+        return BmpHoldsMask(bytes, width, height, covered);
+    case FIF_JPEG:
+        return JpegCarriesOnlyPicture(bytes, width, height) &&
+               PixelsHoldMask(bytes, format, WrittenPixelsVerdict(format, width, height, covered), decoding);
+    case FIF_PNG:
+        return PngCarriesOnlyPicture(bytes, width, height) &&
+               PixelsHoldMask(bytes, format, WrittenPixelsVerdict(format, width, height, covered), decoding);
+    default:
+        return false;
     }
 }

@@ -4,6 +4,7 @@
 #include "tests/AppSession.h"
 #include "tests/JpegInspection.h"
 #include "tests/PictureMutants.h"
+#include "tests/PngInspection.h"
 #include "tests/TestPictures.h"
 
 #include "io/FileCalls.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <ostream>
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,6 +57,7 @@ enum class Fault {
     TargetIsFolder,
     SizeLimit,         // a file-size limit (ulimit -f) at `share` of the file
     WrongFile,         // the file read back is not what the encoder meant: `forge` made it
+    NameTaken,         // after the check, another file is put under the temporary name
 };
 
 // Turns the bytes the encoder wrote into the wrong file the disk holds.
@@ -63,7 +66,7 @@ using Forgery = std::function<QByteArray(const QByteArray& written)>;
 struct FailedWriteCase {
     std::string name;
     Fault fault;
-    const char* suffix;       // ".bmp" or ".jpg"
+    const char* suffix;       // ".bmp", ".jpg" or ".png"
     double share = 0;         // DiskFull and SizeLimit only
     long extra = 0;           // DiskFull only
     bool overOriginal = false;   // the target is the file the picture came from
@@ -88,6 +91,24 @@ QByteArray BmpWithBurntPixelChanged(const QByteArray& written)
     QByteArray changed = written;
     changed[run + 3 + (3 - (run - 54) % 3) % 3] = char(kMaskGray - 1);
     return changed;
+}
+
+// A run of ten gray pixels (which noise never has) in the decoded PNG gets one byte one off.
+QByteArray PngWithBurntPixelChanged(const QByteArray& written)
+{
+    const QString path = MakeScratchFolder(QStringLiteral("png-pixel-changed")) + QStringLiteral("/written.png");
+    WriteFile(path, written);
+    const BitmapPtr picture = PlainLoad(FIF_PNG, path);
+    for (unsigned y = 0; y < FreeImage_GetHeight(picture.get()); ++y) {
+        BYTE* line = FreeImage_GetScanLine(picture.get(), int(y));
+        const BYTE* end = line + FreeImage_GetWidth(picture.get()) * 3;
+        BYTE* run = std::search_n(line, const_cast<BYTE*>(end), 30, kMaskGray);
+        if (run != end) {
+            run[15] = kMaskGray - 1;
+            return PngWithoutChunk(EncodePicture(FIF_PNG, picture.get(), PNG_Z_BEST_SPEED), "pHYs");
+        }
+    }
+    return written;
 }
 
 QByteArray CutToHalf(const QByteArray& written) { return written.left(written.size() / 2); }
@@ -115,14 +136,19 @@ std::vector<FailedWriteCase> WrongFileCases()
         wrong("BmpWithBytesAfterThePixels", ".bmp", [](const QByteArray& w) { return w + "trailer"; }),
         wrong("BmpCutToHalf", ".bmp", CutToHalf),
         wrong("BmpWithABurntPixelChanged", ".bmp", BmpWithBurntPixelChanged),
+        wrong("PngWithText", ".png", [](const QByteArray& w) { return PngWithChunk(w, "tEXt", "Author\0Someone"); }),
+        wrong("PngWithExif", ".png", [](const QByteArray& w) { return PngWithChunk(w, "eXIf", CameraExifBlock()); }),
+        wrong("PngWithBytesAfterTheEnd", ".png", [](const QByteArray& w) { return w + "trailer"; }),
+        wrong("PngCutToHalf", ".png", CutToHalf),
+        wrong("PngWithABurntPixelChanged", ".png", PngWithBurntPixelChanged),
     };
 }
 
 std::vector<FailedWriteCase> FailedWriteCases()
 {
     std::vector<FailedWriteCase> cases = WrongFileCases();
-    for (const char* suffix : {".bmp", ".jpg"}) {
-        const std::string kind = suffix == std::string(".bmp") ? "Bmp" : "Jpeg";
+    for (const auto& [suffix, kindName] : {std::pair{".bmp", "Bmp"}, std::pair{".jpg", "Jpeg"}, std::pair{".png", "Png"}}) {
+        const std::string kind = kindName;
         cases.push_back({kind + "NoRoomAtAll", Fault::DiskFull, suffix, 0, 0});
         cases.push_back({kind + "RoomForOneByte", Fault::DiskFull, suffix, 0, 1});
         for (int tenth = 1; tenth <= 9; ++tenth)
@@ -139,6 +165,7 @@ std::vector<FailedWriteCase> FailedWriteCases()
         cases.push_back({kind + "TargetLockedOverTheOriginal", Fault::TargetLocked, suffix, 0, 0, true});
         cases.push_back({kind + "TargetIsFolder", Fault::TargetIsFolder, suffix});
         cases.push_back({kind + "SizeLimitAtHalf", Fault::SizeLimit, suffix, 0.5});
+        cases.push_back({kind + "TemporaryNameTakenAfterTheCheck", Fault::NameTaken, suffix});
     }
     return cases;
 }
@@ -185,10 +212,10 @@ public:
         SetFileCalls(nullptr);
     }
 
-    int Open(const char* path, int flags, mode_t mode) override
+    int Open(int dir, const char* path, int flags, mode_t mode) override
     {
         const bool refuse = c_.fault == Fault::ReadOnlyFolder && !permissionsHold_;
-        const int fd = refuse ? Fail(EACCES) : FileCalls::Open(path, flags, mode);
+        const int fd = refuse ? Fail(EACCES) : FileCalls::Open(dir, path, flags, mode);
         Strike(fd < 0 && (c_.fault == Fault::ReadOnlyFolder || c_.fault == Fault::FolderGone));
         return fd;
     }
@@ -226,6 +253,8 @@ public:
             Strike(forged != written_ && FileCalls::Write(fd, forged.constData(), size_t(forged.size())) == forged.size());
         }
         Strike(c_.fault == Fault::SyncFails);
+        if (c_.fault == Fault::NameTaken)
+            TakeTheName(fd);
         return c_.fault == Fault::SyncFails ? Fail(ENOSPC) : FileCalls::Sync(fd);
     }
     int Close(int fd) override
@@ -234,12 +263,12 @@ public:
         Strike(c_.fault == Fault::CloseFails);
         return c_.fault == Fault::CloseFails ? Fail(EIO) : result;
     }
-    int Rename(const char* from, const char* to) override
+    int Rename(int dir, const char* from, const char* to) override
     {
         Strike(c_.fault == Fault::TargetLocked);
         if (c_.fault == Fault::TargetLocked)
             return Fail(EPERM);
-        const int result = FileCalls::Rename(from, to);
+        const int result = FileCalls::Rename(dir, from, to);
         Strike(result != 0 && c_.fault == Fault::FolderVanishes);
         return result;
     }
@@ -248,6 +277,15 @@ public:
 
 private:
     void Strike(bool happened) { struck = struck || happened; }
+
+    // Another file is renamed over the written one's name; the written one lives on through its descriptor.
+    void TakeTheName(int fd)
+    {
+        const QString name = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+        const QString other = name + QStringLiteral(".other");
+        WriteBytes(other, "someone else's file");
+        Strike(!name.isEmpty() && std::rename(QFile::encodeName(other).constData(), QFile::encodeName(name).constData()) == 0);
+    }
 
     const FailedWriteCase& c_;
     long room_;
@@ -331,6 +369,7 @@ TEST_P(FailedWriteTest, ShowsTheMessageAndLosesNothing)
     const bool permissionsHold = c.fault == Fault::ReadOnlyFolder && MakeFolderReadOnly();
     session.doc()->SetModifiedFlag(TRUE);
     session.dialogs.messages.clear();
+    const BitmapPtr pictureBefore(FreeImage_Clone(session.doc()->m_picture.get()));
 
     bool saved = true;
     bool struck = false;
@@ -349,6 +388,7 @@ TEST_P(FailedWriteTest, ShowsTheMessageAndLosesNothing)
     EXPECT_EQ(session.dialogs.messages[0].text, kSaveError);
     EXPECT_EQ(session.dialogs.messages[0].type, UINT(MB_OK));
     EXPECT_TRUE(session.doc()->IsModified());
+    EXPECT_EQ(DescribeDifference(pictureBefore.get(), session.doc()->m_picture.get()), "") << "the burn stayed";
     EXPECT_EQ(Entries(folder), expectedEntries);
     EXPECT_EQ(ReadWholeFile(original), originalBytes);
     if (c.fault == Fault::TargetIsFolder) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -38,7 +39,7 @@ std::vector<GrayRun> WholePicture(unsigned width, unsigned height)
 BitmapPtr BurnedCopy(FIBITMAP* original, const PictureEllipse& e)
 {
     BitmapPtr burned(FreeImage_Clone(original));
-    BurnEllipse(burned.get(), FreeImage_GetWidth(original), FreeImage_GetHeight(original), e);
+    BurnEllipses(burned.get(), FreeImage_GetWidth(original), FreeImage_GetHeight(original), {e});
     return burned;
 }
 
@@ -111,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         BurnCase{"Flat", 40, 40, {10, 10, 20, 11}, {}}),
     [](const ::testing::TestParamInfo<BurnCase>& info) { return std::string(info.param.name); });
 
-TEST(BurnEllipse, LeavesRowPaddingAlone)
+TEST(BurnEllipses, LeavesRowPaddingAlone)
 {
     for (unsigned width = 1; width <= 9; ++width) {
         SCOPED_TRACE(testing::Message() << "width " << width);
@@ -128,17 +129,81 @@ TEST(BurnEllipse, LeavesRowPaddingAlone)
     }
 }
 
-TEST(BurnEllipse, IgnoresUnusablePictures)
+TEST(BurnEllipses, IgnoresUnusablePictures)
 {
-    BurnEllipse(nullptr, 10, 10, {0, 0, 10, 10});
+    BurnEllipses(nullptr, 10, 10, {{0, 0, 10, 10}});
 
     const BitmapPtr original = MakeNoisePicture(10, 10, 3);
     const BitmapPtr burned(FreeImage_Clone(original.get()));
-    BurnEllipse(burned.get(), 11, 10, {0, 0, 10, 10});
-    BurnEllipse(burned.get(), 10, 11, {0, 0, 10, 10});
+    BurnEllipses(burned.get(), 11, 10, {{0, 0, 10, 10}});
+    BurnEllipses(burned.get(), 10, 11, {{0, 0, 10, 10}});
     EXPECT_EQ(DescribeDifference(original.get(), burned.get()), "");
 
     const BitmapPtr gray8(FreeImage_Allocate(10, 10, 8));
-    BurnEllipse(gray8.get(), 10, 10, {0, 0, 10, 10});
+    BurnEllipses(gray8.get(), 10, 10, {{0, 0, 10, 10}});
     EXPECT_EQ(FreeImage_GetScanLine(gray8.get(), 5)[5], 0);
+    UndoableBurn none(gray8.get(), {{0, 0, 10, 10}});
+    EXPECT_FALSE(none.CoversAnything());
 }
+
+namespace {
+
+// Hundreds of ellipses of every size, many overlapping, some past the edges.
+std::vector<PictureEllipse> ScatteredEllipses(unsigned count, int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<PictureEllipse> ellipses;
+    for (unsigned i = 0; i < count; ++i) {
+        const int x = int(random() % unsigned(width + 40)) - 20, y = int(random() % unsigned(height + 40)) - 20;
+        ellipses.push_back({x, y, x + int(random() % 60), y + int(random() % 60)});
+    }
+    return ellipses;
+}
+
+struct SeveralCase {
+    const char* name;
+    unsigned width, height;
+    std::vector<PictureEllipse> ellipses;
+    bool coversAnything;
+};
+
+void PrintTo(const SeveralCase& c, std::ostream* out) { *out << c.name; }
+
+class SeveralEllipses : public ::testing::TestWithParam<SeveralCase> {};
+
+} // namespace
+
+// The oracle paints each ellipse on its own, pixel by pixel; one pass over
+// the union must give the same picture, and taking the burn back the original.
+TEST_P(SeveralEllipses, BurnTheUnionOfThePerPixelEllipsesAndUndoToTheOriginal)
+{
+    const SeveralCase& c = GetParam();
+    const BitmapPtr original = MakeNoisePicture(c.width, c.height, 11);
+    const BitmapPtr expected(FreeImage_Clone(original.get()));
+    for (const PictureEllipse& e : c.ellipses)
+        PaintExpectedEllipse(expected.get(), e.x0, e.y0, e.x1, e.y1);
+
+    const BitmapPtr burned(FreeImage_Clone(original.get()));
+    BurnEllipses(burned.get(), c.width, c.height, c.ellipses);
+    EXPECT_EQ(DescribeDifference(expected.get(), burned.get()), "");
+
+    const BitmapPtr undone(FreeImage_Clone(original.get()));
+    UndoableBurn burn(undone.get(), c.ellipses);
+    EXPECT_EQ(burn.CoversAnything(), c.coversAnything);
+    EXPECT_EQ(DescribeDifference(expected.get(), undone.get()), "");
+    burn.Undo();
+    EXPECT_EQ(DescribeDifference(original.get(), undone.get()), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MaskBurn, SeveralEllipses,
+    ::testing::Values(
+        SeveralCase{"None", 60, 40, {}, false},
+        SeveralCase{"AllOffThePicture", 60, 40, {{-50, -50, -20, -20}, {70, 10, 90, 30}, {10, 45, 30, 70}}, false},
+        SeveralCase{"EmptyAndInverted", 60, 40, {{10, 10, 10, 30}, {30, 20, 20, 10}, {5, 5, 9, 6}}, false},
+        SeveralCase{"Overlapping", 60, 40, {{5, 5, 35, 30}, {20, 10, 55, 38}}, true},
+        SeveralCase{"NestedAndIdentical", 60, 40, {{5, 5, 50, 35}, {15, 12, 30, 25}, {5, 5, 50, 35}}, true},
+        SeveralCase{"SideBySideOnOneRow", 60, 40, {{2, 10, 20, 30}, {19, 10, 38, 30}, {45, 12, 58, 28}}, true},
+        SeveralCase{"OverEveryEdge", 9, 7, {{-20, -20, 4, 4}, {5, 3, 30, 30}, {-3, 2, 12, 5}}, true},
+        SeveralCase{"Hundreds", 300, 200, ScatteredEllipses(400, 300, 200, 5), true}),
+    [](const ::testing::TestParamInfo<SeveralCase>& info) { return std::string(info.param.name); });

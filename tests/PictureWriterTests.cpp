@@ -4,16 +4,22 @@
 #include "io/WrittenPictureCheck.h"
 
 #include "tests/JpegInspection.h"
+#include "tests/PngInspection.h"
 #include "tests/TestPictures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <tuple>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -39,37 +45,125 @@ TEST(StripPictureMetadata, RemovesEveryModelThumbnailAndProfile)
     StripPictureMetadata(nullptr);
 }
 
-TEST(WritePictureFile, JpegHoldsNothingButThePicture)
+namespace {
+
+struct CheckCase {
+    std::string name;
+    FREE_IMAGE_FORMAT format;
+    int flags;
+    std::vector<PictureEllipse> painted;   // into the picture encoded
+    bool holds;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* out) { *out << c.name; }
+
+const PictureEllipse kFace{16, 12, 48, 36};
+const PictureEllipse kSecondFace{52, 20, 80, 44};
+
+std::vector<CheckCase> CheckCases()
 {
-    const QString path = MakeScratchFolder("writer-jpeg") + "/masked.jpg";
+    std::vector<CheckCase> cases;
+    for (const auto& [kind, format, flags] : {std::tuple{"Jpeg", FIF_JPEG, int(JPEG_QUALITYSUPERB)},
+                                              std::tuple{"Png", FIF_PNG, int(PNG_Z_BEST_SPEED)},
+                                              std::tuple{"Bmp", FIF_BMP, 0}}) {
+        const std::string name(kind);
+        cases.push_back({name + "BothFaces", format, flags, {kFace, kSecondFace}, true});
+        cases.push_back({name + "SecondFaceMissing", format, flags, {kFace}, false});
+        cases.push_back({name + "FirstFaceMissing", format, flags, {kSecondFace}, false});
+        cases.push_back({name + "Bare", format, flags, {}, false});
+    }
+    return cases;
+}
+
+class WrittenCheck : public ::testing::TestWithParam<CheckCase> {};
+
+} // namespace
+
+// Every ellipse must be proven, not only one; without a second thread the
+// finished file is decoded in one go, with a decoder reading alongside it as
+// it is written to the same verdict.
+TEST_P(WrittenCheck, ProvesEveryEllipse)
+{
+    const CheckCase& c = GetParam();
+    const BitmapPtr picture = MakeNoisePicture(96, 56, 3);
+    for (const PictureEllipse& e : c.painted)
+        PaintExpectedEllipse(picture.get(), e.x0, e.y0, e.x1, e.y1);
+    QByteArray bytes = EncodePicture(c.format, picture.get(), c.flags);
+    if (c.format == FIF_PNG)
+        bytes = PngWithoutChunk(bytes, "pHYs");
+    const QString path = MakeScratchFolder(QString::fromStdString("check-" + c.name)) + "/written";
+    WriteFile(path, bytes);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::vector<BurnRun> covered = CoveredRuns(96, 56, {kFace, kSecondFace});
+
+    EXPECT_EQ(WrittenPictureHoldsMask(file.handle(), c.format, 96, 56, covered), c.holds) << "alone";
+    if (const PictureVerdict verdict = WrittenPixelsVerdict(c.format, 96, 56, covered)) {
+        PictureReadAlong along(file.handle(), c.format, verdict);
+        along.Grown(std::uint64_t(bytes.size()) / 2);
+        EXPECT_EQ(WrittenPictureHoldsMask(file.handle(), c.format, 96, 56, covered, &along), c.holds) << "alongside";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, WrittenCheck, ::testing::ValuesIn(CheckCases()),
+                         [](const auto& info) { return info.param.name; });
+
+namespace {
+
+// What a written file of each format holds, from a picture carrying every kind of metadata.
+struct HeldCase {
+    const char* name;
+    FREE_IMAGE_FORMAT format;
+    int flags;
+    std::function<void(const QString& written)> expectHeld;
+};
+
+void PrintTo(const HeldCase& c, std::ostream* out) { *out << c.name; }
+
+void ExpectPlainBmp(const QString& path)
+{
+    const QByteArray written = ReadWholeFile(path);
+    // File header, 40-byte info header, rows of 3 x 64 bytes, nothing else.
+    EXPECT_EQ(written.size(), 14 + 40 + 64 * 3 * 48);
+    EXPECT_EQ(qFromLittleEndian<quint32>(written.constData() + 10), 54u);
+}
+
+void ExpectPictureChunksOnly(const QString& path)
+{
+    std::vector<std::string> chunks = PngChunks(ReadWholeFile(path));
+    ASSERT_GE(chunks.size(), 3u);
+    EXPECT_EQ(chunks.front(), "IHDR");
+    EXPECT_EQ(chunks.back(), "IEND");
+    chunks.erase(chunks.begin());
+    chunks.pop_back();
+    for (const std::string& chunk : chunks)
+        EXPECT_EQ(chunk, "IDAT");
+}
+
+class WrittenFileHolds : public ::testing::TestWithParam<HeldCase> {};
+
+} // namespace
+
+TEST_P(WrittenFileHolds, NothingButThePicture)
+{
+    const HeldCase& c = GetParam();
+    const QString path = MakeScratchFolder(QString::fromLatin1("holds-") + c.name) + "/masked";
     const BitmapPtr dib = MakeNoisePicture(64, 48, 2);
     AttachEverything(dib.get());
+    BurnEllipses(dib.get(), 64, 48, {kFace});
 
-    ASSERT_TRUE(WritePictureFile(dib.get(), FIF_JPEG, JPEG_QUALITYSUPERB, path));
-    ExpectOnlyPictureMarkers(path);
-    const BitmapPtr reloaded = PlainLoad(FIF_JPEG, path);
+    ASSERT_TRUE(WritePictureFile(dib.get(), c.format, c.flags, path, {kFace}));
+    c.expectHeld(path);
+    const BitmapPtr reloaded = PlainLoad(c.format, path);
     ExpectNoMetadata(reloaded.get());
 }
 
-// Without a second thread the finished file is decoded in one go, to the same verdicts.
-TEST(WrittenPictureHoldsMask, DecodesTheFinishedJpegWithoutASecondThread)
-{
-    const QString folder = MakeScratchFolder("check-alone");
-    const PictureEllipse face{16, 12, 48, 36};
-    const BitmapPtr masked = MakeNoisePicture(64, 48, 3);
-    PaintExpectedEllipse(masked.get(), face.x0, face.y0, face.x1, face.y1);
-    const BitmapPtr bare = MakeNoisePicture(64, 48, 3);
-    const struct {
-        const char* name;
-        FIBITMAP* picture;
-        bool holds;
-    } cases[] = {{"masked", masked.get(), true}, {"bare", bare.get(), false}};
-    for (const auto& c : cases) {
-        const QString path = folder + "/" + c.name + ".jpg";
-        WriteFile(path, EncodePicture(FIF_JPEG, c.picture, JPEG_QUALITYSUPERB));
-        EXPECT_EQ(WrittenPictureHoldsMask(QFile::encodeName(path), FIF_JPEG, 64, 48, face), c.holds) << c.name;
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Formats, WrittenFileHolds,
+    ::testing::Values(HeldCase{"Jpeg", FIF_JPEG, JPEG_QUALITYSUPERB, ExpectOnlyPictureMarkers},
+                      HeldCase{"Png", FIF_PNG, PNG_Z_BEST_SPEED, ExpectPictureChunksOnly},
+                      HeldCase{"Bmp", FIF_BMP, 0, ExpectPlainBmp}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A JPEG as a camera leaves it: the EXIF block is read back by FreeImage
 // itself, and a plain FreeImage_Save carries all of it (plus a JFXX preview
@@ -284,20 +378,39 @@ TEST(WritePictureFile, ShortAndInterruptedWritesStillWriteEveryByte)
 {
     const QString folder = MakeScratchFolder("writer-grudging");
     const BitmapPtr dib = MakeNoisePicture(120, 80, 12);
-    for (const auto& [format, name] : {std::pair{FIF_BMP, "picture.bmp"}, std::pair{FIF_JPEG, "picture.jpg"}}) {
+    for (const auto& [format, name, flags] : {std::tuple{FIF_BMP, "picture.bmp", 0},
+                                              std::tuple{FIF_JPEG, "picture.jpg", int(JPEG_QUALITYSUPERB)},
+                                              std::tuple{FIF_PNG, "picture.png", int(PNG_Z_BEST_SPEED)}}) {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(FreeImage_Save(format, dib.get(), QFile::encodeName(folder + "/plain-" + name).constData(),
-                                   format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
+        const QByteArray plain = EncodePicture(format, dib.get(), flags);
         int calls = 0;
         bool written = false;
         {
             GrudgingCalls grudging;
-            written = WritePictureFile(dib.get(), format, format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0,
-                                       folder + "/" + name);
+            written = WritePictureFile(dib.get(), format, flags, folder + "/" + name);
             calls = grudging.calls;
         }
         EXPECT_TRUE(written);
         EXPECT_GT(calls, 20);
-        EXPECT_EQ(ReadWholeFile(folder + "/" + name), ReadWholeFile(folder + "/plain-" + name));
+        // The encoder's own physical-size chunk is all a written PNG lacks.
+        EXPECT_EQ(ReadWholeFile(folder + "/" + name), format == FIF_PNG ? PngWithoutChunk(plain, "pHYs") : plain);
+    }
+}
+
+// Nothing thrown in the decoding thread leaves it: the verdict is a no.
+TEST(PictureReadAlong, AThrowingDecodeIsANo)
+{
+    const QString path = MakeScratchFolder("read-along-throws") + "/written.png";
+    WriteFile(path, EncodePicture(FIF_PNG, MakeNoisePicture(20, 10, 1).get(), PNG_Z_BEST_SPEED));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    for (const bool throws : {false, true}) {
+        PictureReadAlong along(file.handle(), FIF_PNG, [throws](const PictureLoad& load) {
+            const BitmapPtr decoded(load(PNG_DEFAULT));
+            if (throws)
+                throw std::runtime_error("decoder gave up");
+            return decoded != nullptr;
+        });
+        EXPECT_EQ(along.Verdict(), !throws);
     }
 }

@@ -24,7 +24,9 @@ namespace {
 const Bgr kGray{153, 153, 153};
 const QString kSaveError = QStringLiteral("Can't save picture,\n unknown error.");
 const QString kUnsupported =
-    QStringLiteral("Can't save picture, unsupported format.\n (supported: .bmp, .BMP, .jpg or .JPG)");
+    QStringLiteral("Can't save picture, unsupported format.\n (supported: .jpg, .jpeg, .jpe, .png or .bmp, in lower or upper case)");
+const QString kSaveFilter =
+    QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.png)|*.png|Pict Files (*.bmp)|*.bmp||");
 
 QStringList Entries(const QString& folder)
 {
@@ -97,7 +99,7 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
     EXPECT_FALSE(request.open);
     EXPECT_EQ(request.defaultExtension, QStringLiteral("jpg"));
     EXPECT_EQ(request.fileName, QStringLiteral("face.jpg"));
-    EXPECT_EQ(request.filter, QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
+    EXPECT_EQ(request.filter, kSaveFilter);
     EXPECT_TRUE(request.flags & OFN_OVERWRITEPROMPT);
     EXPECT_EQ(request.initialFolder, QStringLiteral("/somewhere/else/"));
     EXPECT_EQ(Entries(folder), QStringList({"out.bmp"}));
@@ -107,7 +109,7 @@ TEST_F(SaveCommandTest, SaveAsAsksWithTheSaveDialogAndRemembersTheFolder)
 
     // A refused name still moves the folder on.
     const QString other = MakeScratchFolder(QStringLiteral("SaveAsOther"));
-    session.dialogs.ChooseFile(other + QStringLiteral("/out.png"));
+    session.dialogs.ChooseFile(other + QStringLiteral("/out.gif"));
     session.Command(ID_FILE_SAVE_AS);
     EXPECT_EQ(doc()->m_saveDir, other + QLatin1Char('/'));
     EXPECT_TRUE(Entries(other).isEmpty());
@@ -119,8 +121,10 @@ TEST_F(SaveCommandTest, SuffixChoosesTheFormatByteForByte)
     const struct {
         const char* name;
         FREE_IMAGE_FORMAT format;   // FIF_UNKNOWN: refused
-    } cases[] = {{"a.bmp", FIF_BMP},   {"b.BMP", FIF_BMP},      {"c.jpg", FIF_JPEG},    {"d.JPG", FIF_JPEG},
-                 {"e.jpeg", FIF_UNKNOWN}, {"f.Jpg", FIF_UNKNOWN}, {"g.png", FIF_UNKNOWN}, {"x", FIF_UNKNOWN}};
+    } cases[] = {{"a.bmp", FIF_BMP},      {"b.BMP", FIF_BMP},      {"c.jpg", FIF_JPEG},     {"d.JPG", FIF_JPEG},
+                 {"e.jpeg", FIF_JPEG},    {"E.JPEG", FIF_JPEG},    {"j.jpe", FIF_JPEG},     {"J.JPE", FIF_JPEG},
+                 {"g.png", FIF_PNG},      {"G.PNG", FIF_PNG},      {"f.Jpg", FIF_UNKNOWN},  {"h.Png", FIF_UNKNOWN},
+                 {"i.gif", FIF_UNKNOWN},  {"x", FIF_UNKNOWN}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         session.dialogs.messages.clear();
@@ -200,8 +204,9 @@ TEST_F(SaveCommandTest, FailedWriteKeepsTheModifiedFlagAndLeavesNoFile)
         EXPECT_EQ(session.dialogs.messages[0].text, kSaveError);
         EXPECT_EQ(session.dialogs.messages[0].type, UINT(MB_OK));
         EXPECT_TRUE(doc()->IsModified());
-        EXPECT_EQ(PixelAt(doc()->m_picture.get(), 101, 210), kGray);
-        EXPECT_EQ(PixelAt(doc()->m_display.get(), 201, 419), kGray);
+        // The picture is as before the save, so the next one burns only what is covered then.
+        EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
+        EXPECT_NE(PixelAt(doc()->m_display.get(), 201, 419), kGray);
         EXPECT_EQ(Entries(folder), QStringList({"plain", "taken.bmp"}));
     }
     EXPECT_EQ(Entries(Path("taken.bmp")), QStringList({"keep.txt"}));
@@ -210,6 +215,63 @@ TEST_F(SaveCommandTest, FailedWriteKeepsTheModifiedFlagAndLeavesNoFile)
     EXPECT_FALSE(doc()->IsModified());
     EXPECT_EQ(Entries(folder), QStringList({"ok.bmp", "plain", "taken.bmp"}));
 }
+
+namespace {
+
+struct NothingCoveredCase {
+    const char* name;
+    CRect ellipse;   // on the screen, where the 400x300 picture fills 800x600
+    int answer;
+    const char* file;
+};
+
+void PrintTo(const NothingCoveredCase& c, std::ostream* out) { *out << c.name; }
+
+const NothingCoveredCase kNothingCoveredCases[] = {
+    {"OffThePictureYes", CRect(-400, -300, -100, -50), IDYES, "bare.jpg"},
+    {"OffThePictureNo", CRect(-400, -300, -100, -50), IDNO, "bare.jpg"},
+    {"ZeroWidthYes", CRect(300, 100, 300, 400), IDYES, "bare.png"},
+    {"ZeroWidthNo", CRect(300, 100, 300, 400), IDNO, "bare.bmp"},
+};
+
+class NothingCoveredTest : public SaveCommandTest, public ::testing::WithParamInterface<NothingCoveredCase> {};
+
+} // namespace
+
+// A save that would hide nothing asks first: Yes writes the picture as it is,
+// metadata dropped; No writes nothing and leaves the document as it was.
+TEST_P(NothingCoveredTest, AsksBeforeWritingAPictureWithNothingHidden)
+{
+    const NothingCoveredCase& c = GetParam();
+    ShowPicture();
+    AttachEverything(doc()->m_picture.get());
+    session.view()->m_ellipse = c.ellipse;
+    doc()->SetModifiedFlag(TRUE);
+    session.dialogs.AnswerMessage(c.answer);
+
+    const BOOL saved = doc()->OnSaveDocument(Path(c.file));
+
+    ASSERT_EQ(session.dialogs.messages.size(), 1u);
+    EXPECT_EQ(session.dialogs.messages[0].text,
+              QStringLiteral("Nothing is covered. Save the picture without hiding anything?"));
+    EXPECT_EQ(session.dialogs.messages[0].type, UINT(MB_YESNO));
+    EXPECT_EQ(bool(saved), c.answer == IDYES);
+    EXPECT_EQ(doc()->IsModified(), c.answer != IDYES);
+    EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
+    if (c.answer != IDYES) {
+        EXPECT_TRUE(Entries(folder).isEmpty());
+        return;
+    }
+    const BitmapPtr written = Load(Path(c.file));
+    ASSERT_TRUE(written);
+    ExpectNoMetadata(written.get());
+    if (QLatin1String(c.file).endsWith(QLatin1String(".png"))) {
+        EXPECT_EQ(DescribeDifference(original.get(), written.get()), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ellipses, NothingCoveredTest, ::testing::ValuesIn(kNothingCoveredCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SaveCommandTest, SavedJpegCarriesNoMetadataOfTheOriginal)
 {
@@ -270,7 +332,7 @@ TEST_P(SavePromptTest, AnswerDecidesWhatFollows)
     doc()->SetModifiedFlag(TRUE);
     doc()->m_openPending = c.openPending;
     session.dialogs.AnswerMessage(c.answer);
-    const QString target = c.save == SaveDialog::RejectedSuffix ? Path("out.png")
+    const QString target = c.save == SaveDialog::RejectedSuffix ? Path("out.gif")
                          : c.save == SaveDialog::FailedWrite    ? Path("missing/out.bmp")
                                                                 : Path("out.bmp");
     if (c.save == SaveDialog::Cancelled)
@@ -382,11 +444,11 @@ TEST_F(SaveCommandTest, CtrlSRunsTheFrameworkSave)
     // a name typed without a suffix takes the selected filter's.
     ShowPicture();
     doc()->m_openDir = folder + QLatin1Char('/');
-    session.dialogs.ChooseFile(Path("plain"), 1);
+    session.dialogs.ChooseFile(Path("plain"), 2);
     PressCtrlS(session);
     ASSERT_EQ(session.dialogs.fileDialogs.size(), 2u);
     EXPECT_FALSE(session.dialogs.fileDialogs[1].open);
-    EXPECT_EQ(session.dialogs.fileDialogs[1].filter, QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.bmp)|*.bmp||"));
+    EXPECT_EQ(session.dialogs.fileDialogs[1].filter, kSaveFilter);
     EXPECT_EQ(session.dialogs.fileDialogs[1].fileName, QStringLiteral("face.jpg"));
     EXPECT_EQ(session.dialogs.fileDialogs[1].initialFolder, folder + QLatin1Char('/'));
     EXPECT_EQ(Entries(folder), QStringList({"plain.bmp"}));
@@ -396,14 +458,18 @@ TEST_F(SaveCommandTest, CtrlSRunsTheFrameworkSave)
 // Started with a picture path, as a file manager's "Open with" does.
 struct CtrlSCase {
     const char* name;
+    const char* file;
+    FREE_IMAGE_FORMAT format;
     bool nameAccepted;
     int overwriteAnswer;
     bool replaced;
 };
 const CtrlSCase kCtrlSCases[] = {
-    {"DialogCancelled", false, 0, false},
-    {"OverwriteRefused", true, IDNO, false},
-    {"OverwriteConfirmed", true, IDYES, true},
+    {"DialogCancelled", "photo.jpg", FIF_JPEG, false, 0, false},
+    {"OverwriteRefused", "photo.jpg", FIF_JPEG, true, IDNO, false},
+    {"OverwriteConfirmed", "photo.jpg", FIF_JPEG, true, IDYES, true},
+    {"OverwriteConfirmedFiveLetters", "holiday.jpeg", FIF_JPEG, true, IDYES, true},
+    {"OverwriteConfirmedUpperCase", "HOLIDAY.JPEG", FIF_JPEG, true, IDYES, true},
 };
 void PrintTo(const CtrlSCase& c, std::ostream* out) { *out << c.name; }
 
@@ -413,8 +479,8 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
 {
     const CtrlSCase& c = GetParam();
     const QString folder = MakeScratchFolder(QStringLiteral("CtrlS") + QLatin1String(c.name));
-    const QString original = folder + QStringLiteral("/photo.bmp");
-    ASSERT_TRUE(FreeImage_Save(FIF_BMP, MakeNoisePicture(200, 150, 5).get(), QFile::encodeName(original).constData(), 0));
+    const QString original = folder + QLatin1Char('/') + QLatin1String(c.file);
+    ASSERT_TRUE(FreeImage_Save(c.format, MakeNoisePicture(200, 150, 5).get(), QFile::encodeName(original).constData(), 0));
     const QByteArray before = ReadWholeFile(original);
 
     AppSession session(original);
@@ -428,7 +494,7 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
     PressCtrlS(session);
 
     ASSERT_GE(session.dialogs.fileDialogs.size(), 1u);
-    EXPECT_EQ(session.dialogs.fileDialogs[0].fileName, QStringLiteral("photo.bmp"));
+    EXPECT_EQ(session.dialogs.fileDialogs[0].fileName, QLatin1String(c.file));
     EXPECT_EQ(session.dialogs.fileDialogs[0].initialFolder, folder + QLatin1Char('/'));
     EXPECT_EQ(session.dialogs.messages.size(), c.nameAccepted ? 1u : 0u);
     EXPECT_EQ(ReadWholeFile(original) != before, c.replaced);
