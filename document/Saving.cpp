@@ -115,9 +115,3 @@ void CVeilcutDoc::ResumeOpen()
     if (m_openPending)
         OnFileOpen();
 }
-
-// One ellipse: the one on the screen.
-std::vector<PictureEllipse> CVeilcutDoc::PictureEllipses() const
-{
-    return {MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale)};
-}

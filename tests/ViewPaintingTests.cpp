@@ -66,7 +66,7 @@ protected:
     {
         ShowPicture(MakePicture(400, 300, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
         ASSERT_EQ(session.view()->m_displayRect, CRect(0, 0, 800, 600));
-        session.view()->m_ellipse = kEllipse;
+        session.view()->PlaceSelected(kEllipse);
     }
     QImage Grab() { return session.view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     // What the display copy holds for client pixel (x, y).
@@ -82,7 +82,7 @@ protected:
 TEST_F(ViewPaintingTest, WithoutPictureTheViewIsPlainWhite)
 {
     session.SetClientSize(400, 300);
-    session.view()->m_ellipse = kEllipse;   // would be visible if it were drawn
+    session.view()->PlaceSelected(kEllipse);   // would be visible if it were drawn
     const QImage image = Grab();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -96,7 +96,7 @@ TEST_F(ViewPaintingTest, DisplayCopyIsShownOneToOneAndUpright)
                 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(200, 0, 600, 600));
-    view->m_ellipse = CRect(350, 350, 450, 450);
+    view->PlaceSelected(CRect(350, 350, 450, 450));
     const QImage image = Grab();
     const CRect d = view->m_displayRect;
     const std::pair<int, int> samples[] = {{0, 0}, {399, 0}, {399, 599}, {3, 300}, {200, 100}, {17, 511}, {398, 2}};
@@ -209,7 +209,7 @@ TEST_F(ViewPaintingTest, OverlayIsClippedToThePictureAndCaptionHasNoBackground)
     ShowPicture(MakePicture(200, 300, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(200, 0, 600, 600));
-    view->m_ellipse = CRect(150, 100, 301, 251);
+    view->PlaceSelected(CRect(150, 100, 301, 251));
     for (const Overlay& overlay : {kRed, kBlack, kGreen}) {
         SCOPED_TRACE(testing::Message() << "colour " << std::hex << overlay.color);
         view->m_color = overlay.color;
@@ -247,7 +247,7 @@ TEST_F(ViewPaintingTest, CaptionRunsPastANarrowPicture)
     ShowPicture(MakePicture(60, 600, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(370, 0, 430, 600));
-    view->m_ellipse = CRect(380, 300, 421, 350);
+    view->PlaceSelected(CRect(380, 300, 421, 350));
     view->m_color = kRed.color;
     const QImage image = Grab();
     int outside = 0;
@@ -255,6 +255,34 @@ TEST_F(ViewPaintingTest, CaptionRunsPastANarrowPicture)
         for (int x = 430; x < 520; ++x)
             outside += At(image, x, y) == kRed.expected;
     EXPECT_GT(outside, 0) << "the caption is cut off at the picture's right edge";
+}
+
+// A second ellipse overlapping the first: the selected one is drawn last, over
+// the other, and only it has handles.
+TEST_F(ViewPaintingTest, SelectedEllipseStandsOverTheOthersWithTheHandles)
+{
+    ShowUniformPicture();
+    CVeilcutView* view = session.view();
+    view->m_color = kRed.color;
+    CVeilcutDoc* doc = session.doc();
+    doc->m_covered = WithAdded(doc->m_covered, ToPicture(CRect(180, 80, 281, 180), view->m_transform));
+    struct Row { std::size_t selected; Rgb firstRightEnd; Rgb firstTopHandle; Rgb secondTopHandle; };
+    const Row rows[] = {
+        {1, kFillGray, Shown(143, 43), kRed.expected},
+        {0, kRed.expected, kRed.expected, Shown(223, 73)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "selected " << row.selected);
+        doc->m_covered.selected = row.selected;
+        const QImage image = Grab();
+        EXPECT_EQ(At(image, 200, 99), row.firstRightEnd);      // the first's outline, inside the second
+        EXPECT_EQ(At(image, 143, 43), row.firstTopHandle);     // a corner of the first's top handle
+        EXPECT_EQ(At(image, 223, 73), row.secondTopHandle);    // a corner of the second's top handle
+        EXPECT_EQ(At(image, 100, 99), kRed.expected);          // both outlines are drawn
+        EXPECT_EQ(At(image, 280, 129), kRed.expected);
+        EXPECT_EQ(At(image, 130, 120), kFillGray);
+        EXPECT_EQ(At(image, 250, 150), kFillGray);
+    }
 }
 
 } // namespace
