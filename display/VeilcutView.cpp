@@ -3,12 +3,13 @@
 #include "app/MainFrm.h"
 #include "display/DisplayImage.h"
 #include "display/FitLayout.h"
-#include "display/Resampling.h"
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
 
 #include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_LBUTTONDOWN()
@@ -118,16 +119,10 @@ void CVeilcutView::resizeEvent(QResizeEvent* event)
 void CVeilcutView::BuildDisplayImage()
 {
     CVeilcutDoc* doc = GetDocument();
-    doc->m_display.reset();
-    m_displayImage = QImage();
+    QImage spent = std::exchange(doc->m_display, QImage());
     if (!doc->m_picture || m_displayRect.IsRectEmpty())
         return;
-    doc->m_display.reset(FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0));
-    if (!doc->m_display)
-        return;
     const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
-    FIBITMAP* picture = doc->m_picture.get();
-    FIBITMAP* display = doc->m_display.get();
-    ResampleBilinear(picture, w, h, doc->m_scale, display);
-    m_displayImage = DeviceImage(picture, w, h, doc->m_scale, display, devicePixelRatioF());
+    doc->m_display = DisplayImage(doc->m_picture.get(), w, h, SourceArea{doc->m_scale},
+                                  m_displayRect.ToQRect().size(), devicePixelRatioF(), std::move(spent));
 }

@@ -73,8 +73,6 @@ private:
     // Where the caption and the overlay can show, in client coordinates.
     QRegion OverlayRegion() const;
 
-    // The display copy turned top-down once per rebuild, so a paint only copies it.
-    QImage m_displayImage;
     bool m_overlayRefreshQueued = false;
     bool m_startPending = false;
     bool m_refitQueued = false;

@@ -20,8 +20,11 @@ struct CREATESTRUCT {
 // Virtual-key codes the program looks at.
 constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_RIGHT = 0x27;
-// The platform's virtual-key code for a letter or the left or right arrow;
-// 0 for any other key, which gets Qt's default handling.
+// The key that types '=' and '+', and the one that types '-'.
+constexpr UINT VK_OEM_PLUS = 0xBB;
+constexpr UINT VK_OEM_MINUS = 0xBD;
+// The platform's virtual-key code for a letter, a digit, the left or right
+// arrow, '+' (or '=') or '-'; 0 for any other key, which gets Qt's default handling.
 UINT AfxVirtualKey(int qtKey);
 
 // The client window that shows a document. Window messages reach the message

@@ -223,9 +223,9 @@ TEST_P(RotateCommandCases, TurnsLaysOutAnewAndMarksModified)
     EXPECT_EQ(view()->m_displayRect, c.displayRect);
     EXPECT_EQ(view()->m_origin, CPoint(959, 0));
     EXPECT_EQ(view()->m_ellipse, c.ellipse);
-    ASSERT_NE(doc()->m_display, nullptr);
-    EXPECT_EQ(int(FreeImage_GetWidth(doc()->m_display.get())), c.displayRect.Width());
-    EXPECT_EQ(int(FreeImage_GetHeight(doc()->m_display.get())), c.displayRect.Height());
+    ASSERT_FALSE(doc()->m_display.isNull());
+    EXPECT_EQ(doc()->m_display.width(), c.displayRect.Width());
+    EXPECT_EQ(doc()->m_display.height(), c.displayRect.Height());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(Rotation, RotateCommandCases, ::testing::ValuesIn(kTurn
 
 struct DocumentState {
     FIBITMAP* picture;
-    FIBITMAP* display;
+    qint64 display;
     BOOL modified;
     CRect pictureRect, displayRect, ellipse;
     double scale;
@@ -242,7 +242,7 @@ struct DocumentState {
 
 DocumentState StateOf(CVeilcutDoc* doc, CVeilcutView* view)
 {
-    return {doc->m_picture.get(), doc->m_display.get(), doc->IsModified(), doc->m_pictureRect,
+    return {doc->m_picture.get(), doc->m_display.cacheKey(), doc->IsModified(), doc->m_pictureRect,
             view->m_displayRect, view->m_ellipse, doc->m_scale};
 }
 

@@ -1,0 +1,107 @@
+#include "display/ViewZoom.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kLargestZoom = 4.0;
+constexpr double kLevelRatio = 1.25;
+// A step is at least this much, so the first step off the fitted view or
+// onto the largest zoom never looks like nothing happened.
+constexpr double kLeastStep = 1.1;
+
+double Level(double exponent)
+{
+    return std::pow(kLevelRatio, exponent);
+}
+
+double LevelExponent(double scale)
+{
+    return std::log(scale) / std::log(kLevelRatio);
+}
+
+// The offset on one axis: edge to edge when the picture is the larger, centred when not.
+double ClampAxis(double offset, double pictureExtent, double viewExtent)
+{
+    if (pictureExtent <= viewExtent)
+        return (viewExtent - pictureExtent) / 2;
+    return std::clamp(offset, viewExtent - pictureExtent, 0.0);
+}
+
+// Whole view pixels at the picture's edges; a rounding error of the
+// placement must not cost a column.
+constexpr double kEdgeTolerance = 1e-9;
+
+int Ceil(double v)
+{
+    return int(std::ceil(v - kEdgeTolerance));
+}
+
+int Floor(double v)
+{
+    return int(std::floor(v + kEdgeTolerance));
+}
+
+}  // namespace
+
+double MaximumZoom(double fitted)
+{
+    return std::max(kLargestZoom, fitted);
+}
+
+double ZoomedIn(double scale, double fitted)
+{
+    const double level = Level(std::ceil(LevelExponent(scale * kLeastStep)));
+    const double largest = MaximumZoom(fitted);
+    return level * kLeastStep > largest ? largest : level;
+}
+
+double ZoomedOut(double scale, double fitted)
+{
+    const double level = Level(std::floor(LevelExponent(scale / kLeastStep)));
+    return level < fitted * kLeastStep ? fitted : std::min(level, MaximumZoom(fitted));
+}
+
+ZoomPlacement ClampToView(const ZoomPlacement& placement, QSizeF picture, QSizeF view)
+{
+    const double s = placement.scale;
+    return {s, QPointF(ClampAxis(placement.offset.x(), picture.width() * s, view.width()),
+                       ClampAxis(placement.offset.y(), picture.height() * s, view.height()))};
+}
+
+ZoomPlacement ZoomAround(const ZoomPlacement& now, double scale, QPointF anchor, QSizeF picture, QSizeF view)
+{
+    const QPointF kept = now.ToPicture(anchor);
+    return ClampToView({scale, anchor - kept * scale}, picture, view);
+}
+
+ZoomPlacement PanBy(const ZoomPlacement& now, QPointF delta, QSizeF picture, QSizeF view)
+{
+    return ClampToView({now.scale, now.offset + delta}, picture, view);
+}
+
+ZoomPlacement KeepCentre(const ZoomPlacement& now, QSizeF before, QSizeF picture, QSizeF view)
+{
+    const QPointF centre = now.ToPicture(QPointF(before.width(), before.height()) / 2);
+    const QPointF newCentre = QPointF(view.width(), view.height()) / 2;
+    return ClampToView({now.scale, newCentre - centre * now.scale}, picture, view);
+}
+
+ShownPart ShownPartOf(const ZoomPlacement& placement, QSizeF picture, QSize view)
+{
+    const double s = placement.scale;
+    const QPointF topLeft = placement.offset;
+    const QPointF bottomRight = placement.ToView(QPointF(picture.width(), picture.height()));
+    ShownPart part;
+    // Display pixels sample at their lower left corner, as the fitted view's
+    // do: the rectangle holds the view pixels whose corner lies on the picture.
+    part.displayRect = CRect(std::max(0, Ceil(topLeft.x())), std::max(0, Floor(topLeft.y())),
+                             std::min(view.width(), Ceil(bottomRight.x())),
+                             std::min(view.height(), Floor(bottomRight.y())));
+    part.area.scale = s;
+    part.area.left = std::max(0.0, (part.displayRect.left - topLeft.x()) / s);
+    part.area.bottom = std::max(0.0, (bottomRight.y() - part.displayRect.bottom) / s);
+    part.area.rule = s >= 1.0 ? SampleRule::Nearest : SampleRule::Bilinear;
+    return part;
+}
