@@ -18,6 +18,8 @@ BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_MOUSEWHEEL()
     ON_WM_KEYDOWN()
     ON_WM_RBUTTONDOWN()
+    ON_WM_MBUTTONDOWN()
+    ON_WM_MBUTTONUP()
     ON_COMMAND(ID_HELP, &CVeilcutView::OnHotKeys)
     ON_COMMAND(ID_EDIT_ADD_ELLIPSE, &CVeilcutView::OnAddEllipse)
     ON_COMMAND(ID_EDIT_DELETE_ELLIPSE, &CVeilcutView::OnDeleteEllipse)
@@ -129,7 +131,7 @@ void CVeilcutView::BuildDisplayImage()
     if (!doc->m_picture || m_displayRect.IsRectEmpty())
         return;
     const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
-    doc->m_display = DisplayImage(doc->m_picture.get(), w, h, SourceArea{doc->m_scale},
+    doc->m_display = DisplayImage(doc->m_picture.get(), w, h, ShownArea(),
                                   m_displayRect.ToQRect().size(), devicePixelRatioF(), std::move(spent));
 }
 
@@ -154,7 +156,9 @@ CRect CVeilcutView::SelectedRect() const
 
 CRect CVeilcutView::SelectedOffset() const
 {
-    CRect offset = SelectedRect();
+    // Measured in the fitted view, so the zoom never reaches the profile.
+    const std::optional<std::size_t> selected = GetDocument()->m_covered.selected;
+    CRect offset = selected ? ToView(GetDocument()->m_covered.ellipses[*selected], FittedView()) : CRect();
     offset.OffsetRect(-m_origin.x, -m_origin.y);
     return offset;
 }

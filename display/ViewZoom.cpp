@@ -43,7 +43,27 @@ int Floor(double v)
     return int(std::floor(v + kEdgeTolerance));
 }
 
+QPointF Offset(const ViewTransform& t)
+{
+    return QPointF(t.offsetX, t.offsetY);
+}
+
+ViewTransform Placed(double scale, QPointF offset)
+{
+    return {scale, offset.x(), offset.y()};
+}
+
 }  // namespace
+
+QPointF ToViewPoint(const ViewTransform& t, QPointF picturePoint)
+{
+    return picturePoint * t.scale + Offset(t);
+}
+
+QPointF ToPicturePoint(const ViewTransform& t, QPointF viewPoint)
+{
+    return (viewPoint - Offset(t)) / t.scale;
+}
 
 double MaximumZoom(double fitted)
 {
@@ -63,36 +83,36 @@ double ZoomedOut(double scale, double fitted)
     return level < fitted * kLeastStep ? fitted : std::min(level, MaximumZoom(fitted));
 }
 
-ZoomPlacement ClampToView(const ZoomPlacement& placement, QSizeF picture, QSizeF view)
+ViewTransform ClampToView(const ViewTransform& transform, QSizeF picture, QSizeF view)
 {
-    const double s = placement.scale;
-    return {s, QPointF(ClampAxis(placement.offset.x(), picture.width() * s, view.width()),
-                       ClampAxis(placement.offset.y(), picture.height() * s, view.height()))};
+    const double s = transform.scale;
+    return {s, ClampAxis(transform.offsetX, picture.width() * s, view.width()),
+            ClampAxis(transform.offsetY, picture.height() * s, view.height())};
 }
 
-ZoomPlacement ZoomAround(const ZoomPlacement& now, double scale, QPointF anchor, QSizeF picture, QSizeF view)
+ViewTransform ZoomAround(const ViewTransform& now, double scale, QPointF anchor, QSizeF picture, QSizeF view)
 {
-    const QPointF kept = now.ToPicture(anchor);
-    return ClampToView({scale, anchor - kept * scale}, picture, view);
+    const QPointF kept = ToPicturePoint(now, anchor);
+    return ClampToView(Placed(scale, anchor - kept * scale), picture, view);
 }
 
-ZoomPlacement PanBy(const ZoomPlacement& now, QPointF delta, QSizeF picture, QSizeF view)
+ViewTransform PanBy(const ViewTransform& now, QPointF delta, QSizeF picture, QSizeF view)
 {
-    return ClampToView({now.scale, now.offset + delta}, picture, view);
+    return ClampToView(Placed(now.scale, Offset(now) + delta), picture, view);
 }
 
-ZoomPlacement KeepCentre(const ZoomPlacement& now, QSizeF before, QSizeF picture, QSizeF view)
+ViewTransform KeepCentre(const ViewTransform& now, QSizeF before, QSizeF picture, QSizeF view)
 {
-    const QPointF centre = now.ToPicture(QPointF(before.width(), before.height()) / 2);
+    const QPointF centre = ToPicturePoint(now, QPointF(before.width(), before.height()) / 2);
     const QPointF newCentre = QPointF(view.width(), view.height()) / 2;
-    return ClampToView({now.scale, newCentre - centre * now.scale}, picture, view);
+    return ClampToView(Placed(now.scale, newCentre - centre * now.scale), picture, view);
 }
 
-ShownPart ShownPartOf(const ZoomPlacement& placement, QSizeF picture, QSize view)
+ShownPart ShownPartOf(const ViewTransform& transform, QSizeF picture, QSize view)
 {
-    const double s = placement.scale;
-    const QPointF topLeft = placement.offset;
-    const QPointF bottomRight = placement.ToView(QPointF(picture.width(), picture.height()));
+    const double s = transform.scale;
+    const QPointF topLeft = Offset(transform);
+    const QPointF bottomRight = ToViewPoint(transform, QPointF(picture.width(), picture.height()));
     ShownPart part;
     // Display pixels sample at their lower left corner, as the fitted view's
     // do: the rectangle holds the view pixels whose corner lies on the picture.

@@ -35,6 +35,10 @@ void CVeilcutView::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/)
         OnDeleteEllipse();
     else if (nChar == VK_TAB)
         SelectStep(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+    else if (nChar == VK_OEM_PLUS || nChar == VK_OEM_MINUS)
+        ZoomStep(nChar == VK_OEM_PLUS, ViewCentre());
+    else if (nChar == '0')
+        ZoomToFit();
     for (const ColourKey& entry : kColourKeys) {
         if (entry.key == nChar) {
             m_color = entry.colour;
@@ -44,9 +48,20 @@ void CVeilcutView::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/)
     Default();
 }
 
-BOOL CVeilcutView::OnMouseWheel(UINT /*nFlags*/, short /*zDelta*/, CPoint /*pt*/)
+BOOL CVeilcutView::OnMouseWheel(UINT /*nFlags*/, short zDelta, CPoint pt)
 {
-    return BOOL(Default());
+    if (!GetDocument()->m_picture)
+        return BOOL(Default());
+    // One step a notch; finer wheels add up to a notch first.
+    constexpr int kNotch = 120;
+    if ((zDelta > 0) != (m_wheelTurn > 0))
+        m_wheelTurn = 0;
+    m_wheelTurn += zDelta;
+    for (; m_wheelTurn >= kNotch; m_wheelTurn -= kNotch)
+        ZoomStep(true, pt);
+    for (; m_wheelTurn <= -kNotch; m_wheelTurn += kNotch)
+        ZoomStep(false, pt);
+    return TRUE;
 }
 
 void CVeilcutView::OnRButtonDown(UINT /*nFlags*/, CPoint /*point*/)
