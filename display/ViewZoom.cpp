@@ -103,9 +103,13 @@ ViewTransform PanBy(const ViewTransform& now, QPointF delta, QSizeF picture, QSi
 
 ViewTransform KeepCentre(const ViewTransform& now, QSizeF before, QSizeF picture, QSizeF view)
 {
-    const QPointF centre = ToPicturePoint(now, QPointF(before.width(), before.height()) / 2);
-    const QPointF newCentre = QPointF(view.width(), view.height()) / 2;
-    return ClampToView(Placed(now.scale, newCentre - centre * now.scale), picture, view);
+    return CentredOn(now, ToPicturePoint(now, QPointF(before.width(), before.height()) / 2), picture, view);
+}
+
+ViewTransform CentredOn(const ViewTransform& now, QPointF centre, QSizeF picture, QSizeF view)
+{
+    const QPointF viewCentre = QPointF(view.width(), view.height()) / 2;
+    return ClampToView(Placed(now.scale, viewCentre - centre * now.scale), picture, view);
 }
 
 ShownPart ShownPartOf(const ViewTransform& transform, QSizeF picture, QSize view)

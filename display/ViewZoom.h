@@ -29,6 +29,9 @@ ViewTransform PanBy(const ViewTransform& now, QPointF delta, QSizeF picture, QSi
 // After the view changed size from `before`: the picture point at the
 // view's centre stays at its centre.
 ViewTransform KeepCentre(const ViewTransform& now, QSizeF before, QSizeF picture, QSizeF view);
+// The picture point `centre` moved to the view's centre, as far as the
+// picture's edges allow.
+ViewTransform CentredOn(const ViewTransform& now, QPointF centre, QSizeF picture, QSizeF view);
 // A picture larger than the view on an axis covers it from edge to edge;
 // a smaller one is centred on it.
 ViewTransform ClampToView(const ViewTransform& transform, QSizeF picture, QSizeF view);

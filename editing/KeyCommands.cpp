@@ -83,6 +83,9 @@ void CVeilcutView::OnHotKeys()
     text += "\nInsert\t=\tAdd ellipse\nDelete\t=\tDelete ellipse (also Backspace)\n";
     text += "Tab\t=\tSelect next ellipse (Shift+Tab: previous)\n";
     text += "\nCtrl+Z\t=\tUndo (also Alt+Backspace)\nCtrl+Y\t=\tRedo (also Ctrl+Shift+Z)\n";
+    text += "\nMouse wheel\t=\tZoom in or out at the pointer (up to 400 %)\n";
+    text += "+ (or =), -\t=\tZoom in, out\n0\t=\tWhole picture\n";
+    text += "Middle mouse-button drag = move the zoomed picture\n                         (also left button beside the ellipses)\n";
     text += "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     AfxMessageBox(text, MB_OK, 0);
 }

@@ -58,6 +58,12 @@ void CVeilcutView::OnFindFace()
         after = WithAdded(after, over);
     doc->m_covered = after;
     doc->RecordCoverChange(before);
+    // Zoomed in, the view goes to the face when it is out of sight.
+    const CRect shown = SelectedRect();
+    if (m_zoom && !(m_displayRect.PtInRect(shown.TopLeft()) && m_displayRect.PtInRect(shown.BottomRight()))) {
+        const QPointF middle((over.left + over.right) / 2, (over.top + over.bottom) / 2);
+        ShowZoomed(CentredOn(m_transform, middle, PictureSize(), QSizeF(ClientSize())));
+    }
     Invalidate(FALSE);
 }
 

@@ -156,6 +156,20 @@ TEST(ViewZoomResize, KeepsThePictureAtTheViewsCentre)
     }
 }
 
+// F goes to a face out of sight: the face's centre to the view's centre,
+// as far as the picture's edges allow.
+TEST(ViewZoomCentre, PutsThePointInTheMiddleWithinTheEdges)
+{
+    struct Case {
+        QPointF centre;
+        QPointF offset;
+    };
+    const Case cases[] = {{{3000, 2000}, {-2200, -1530}}, {{100, 100}, {0, 0}}, {{5990, 3990}, {-4400, -3060}},
+                          {{1000.5, 3000.25}, {-200.5, -2530.25}}};
+    for (const Case& c : cases)
+        ExpectNear(OffsetOf(CentredOn({1.0, -10, -10}, c.centre, kPhoto, kView)), c.offset, "centred");
+}
+
 // Every display pixel of the shown part samples the picture point its
 // lower left corner maps to, as the fitted view's display copy does.
 TEST(ViewZoomShownPart, DisplayCopySamplesWhereTheTransformPutsIt)
