@@ -36,6 +36,10 @@ bool CVeilcutDoc::ApplyTurn(QuarterTurn turn, const CoveredAreas& areas, int tur
         // No room for the turned copy: keep the picture and the document as they were.
         return false;
     }
+    // The ellipse nobody moved yet stays the one Cover every face may move.
+    if (m_openPlace)
+        m_openPlace = TurnEllipse(*m_openPlace, turn, FreeImage_GetWidth(m_picture.get()),
+                                  FreeImage_GetHeight(m_picture.get()));
     ReplacePicture(std::move(turned));
     m_covered = areas;
     // The turned picture is shown whole.

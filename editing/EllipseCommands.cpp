@@ -30,7 +30,7 @@ void CVeilcutView::OnAddEllipse()
 void CVeilcutView::OnDeleteEllipse()
 {
     CVeilcutDoc* doc = GetDocument();
-    if (doc->m_covered.selected)
+    if (doc->m_picture && doc->m_covered.selected)
         doc->ChangeCovered(WithoutSelected(doc->m_covered));
 }
 
@@ -48,7 +48,8 @@ void CVeilcutView::OnUpdateAddEllipse(CCmdUI* pCmdUI)
 
 void CVeilcutView::OnUpdateDeleteEllipse(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(GetDocument()->m_covered.selected.has_value());
+    const CVeilcutDoc* doc = GetDocument();
+    pCmdUI->Enable(doc->m_picture != nullptr && doc->m_covered.selected.has_value());
 }
 
 void CVeilcutView::OnUpdateCoverFaces(CCmdUI* pCmdUI)

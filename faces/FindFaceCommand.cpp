@@ -73,10 +73,9 @@ void CVeilcutView::OnCoverFaces()
     if (!doc->m_picture || !(m_transform.scale > 0) || !FacesFound(doc->m_faces, doc->m_picture.get()))
         return;
     CoveredAreas after = doc->m_covered;
-    // The ellipse nobody placed yet goes to the largest face rather than stay
-    // where it is; past the end when there is none.
-    std::size_t spare = std::size_t(
-        std::find(after.ellipses.begin(), after.ellipses.end(), doc->m_openPlace) - after.ellipses.begin());
+    // The ellipse nobody placed yet goes to the largest face rather than stay where it is.
+    const auto untouched = std::find(after.ellipses.begin(), after.ellipses.end(), doc->m_openPlace);
+    std::size_t spare = untouched == after.ellipses.end() ? SIZE_MAX : std::size_t(untouched - after.ellipses.begin());
     for (const FaceBox& face : doc->m_faces.All(doc->m_picture.get())) {
         bool covered = false;
         for (std::size_t i = 0; i < after.ellipses.size(); ++i)

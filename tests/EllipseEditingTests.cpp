@@ -1,5 +1,6 @@
 #include "tests/AppSession.h"
 #include "tests/GeometryPrinting.h"
+#include "tests/TestPictures.h"
 #include "framework/Cursor.h"
 #include "app/MainFrm.h"
 #include "display/VeilcutView.h"
@@ -173,6 +174,9 @@ TEST_F(EllipseDrag, StepsFollowThePointerWithTheSizeFloor)
         EXPECT_EQ(view()->m_lastPoint, c.lastPoint);
         Release(c.moves.back().x, c.moves.back().y);
         EXPECT_EQ(view()->SelectedRect(), c.ellipse);
+        // What is burnt is what the screen rectangle maps to.
+        EXPECT_EQ(doc()->PictureEllipses(),
+                  std::vector<PictureEllipse>{ScreenEllipseToPicture(c.ellipse, view()->m_displayRect, doc()->m_scale)});
     }
     EXPECT_FALSE(doc()->IsModified());
 }

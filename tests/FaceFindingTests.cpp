@@ -92,4 +92,52 @@ TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
 INSTANTIATE_TEST_SUITE_P(GivenBoxes, FaceFinding, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Shift+F or Edit > Cover every face on a 640 by 480 picture shown at scale 1,
+// after a few presses of F; ellipses over A (400, 100, 40, 40), B (200, 200,
+// 80, 80) and C (100, 100, 40, 40) as F places them.
+const CRect kOverA(390, 74, 450, 154), kOverB(180, 148, 300, 308), kOverC(90, 74, 150, 154);
+const std::vector<FaceBox> kThreeFaces = {{400, 100, 40, 40}, {200, 200, 80, 80}, {100, 100, 40, 40}};
+struct CoverCase {
+    const char* name;
+    std::vector<FaceBox> faces;
+    int presses;   // of F first
+    bool byMenu;
+    int times;
+    std::vector<CRect> shown;
+    std::size_t selected;
+};
+const CoverCase kCovers[] = {
+    {"UntouchedEllipseGoesToTheLargestFace", kThreeFaces, 0, false, 1, {kOverB, kOverC, kOverA}, 2},
+    {"ThroughTheMenu", kThreeFaces, 0, true, 1, {kOverB, kOverC, kOverA}, 2},
+    {"AgainAddsNothing", kThreeFaces, 0, false, 2, {kOverB, kOverC, kOverA}, 2},
+    {"CoveredFacesAreLeftAlone", kThreeFaces, 2, false, 1, {kOverC, kOverB, kOverA}, 2},
+    {"NoFaceChangesNothing", {}, 0, false, 1, {{270, 50, 370, 200}}, 0},
+};
+
+TEST(CoverEveryFace, OneEllipseOverEachFaceNotYetCovered)
+{
+    for (const CoverCase& c : kCovers) {
+        SCOPED_TRACE(c.name);
+        AppSession session;
+        session.LayOutBlankPicture(640, 480, 640, 480);
+        int searches = 0;
+        session.doc()->m_faces.UseDetector(std::make_unique<GivenFaces>(c.faces, &searches));
+        for (int i = 0; i < c.presses; ++i)
+            QTest::keyClick(session.view(), Qt::Key_F);
+        for (int i = 0; i < c.times; ++i) {
+            if (c.byMenu)
+                session.Command(ID_EDIT_COVER_FACES);
+            else
+                QTest::keyClick(session.view(), Qt::Key_F, Qt::ShiftModifier);
+        }
+        EXPECT_EQ(session.view()->EllipseRects(), c.shown);
+        EXPECT_EQ(session.doc()->m_covered.selected, c.selected);
+        EXPECT_EQ(searches, 1);
+        EXPECT_FALSE(session.doc()->IsModified());
+        ASSERT_EQ(session.dialogs.messages.size(), c.faces.empty() ? size_t(c.times) : 0u);
+        for (const auto& shown : session.dialogs.messages)
+            EXPECT_EQ(shown.text, FaceMessages::NoFace());
+    }
+}
+
 } // namespace

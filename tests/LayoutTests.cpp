@@ -188,6 +188,9 @@ TEST_F(FitToViewTest, LaterLayoutsCarryTheEllipseOver)
             expected = CRect(o.x + row.offset.left, o.y + row.offset.top, o.x + row.offset.right,
                              o.y + row.offset.bottom);
         EXPECT_EQ(view->SelectedRect(), expected);
+        EXPECT_EQ(session.doc()->PictureEllipses(),
+                  std::vector<PictureEllipse>{
+                      ScreenEllipseToPicture(expected, view->m_displayRect, session.doc()->m_scale)});
     }
     Layout(1918, 1018, wide.w, wide.h);
     EXPECT_EQ(session.view()->m_displayRect, CRect(0, 269, 1918, 749));
@@ -229,6 +232,34 @@ TEST_F(FitToViewTest, ResizesWithinOnePassGiveOneLayout)
     EXPECT_EQ(view->m_displayRect, start);
     QCoreApplication::processEvents();
     EXPECT_EQ(view->m_displayRect, FitPicture(640, 450, 900, 600).displayRect);
+}
+
+// Resizes that end where they began leave every stored ellipse as it was,
+// however small the view became on the way (a 3-pixel-high view once left a
+// zero-width ellipse behind).
+TEST_F(FitToViewTest, ResizeSequencesLeaveEveryEllipseAsItWas)
+{
+    struct Row { const char* name; QSize step; int steps; };
+    const Row rows[] = {
+        {"to 900x590 in 4x2 steps", QSize(-4, -2), 175},
+        {"to 3 pixels high", QSize(0, -937), 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Layout(1600, 940, 1200, 800);
+        CVeilcutView* view = session.view();
+        view->PlaceSelected(CRect(700, 100, 800, 250));
+        session.doc()->m_covered = WithAdded(session.doc()->m_covered, ToPicture({300, 400, 420, 530}, view->m_transform));
+        const CoveredAreas start = session.doc()->m_covered;
+        const std::vector<CRect> shown = view->EllipseRects();
+        QSize size(1600, 940);
+        for (int i = 0; i < 2 * row.steps; ++i) {
+            size += i < row.steps ? row.step : QSize(-row.step.width(), -row.step.height());
+            Resize(size.width(), size.height());
+        }
+        EXPECT_EQ(session.doc()->m_covered, start);
+        EXPECT_EQ(view->EllipseRects(), shown);
+    }
 }
 
 // Without a picture, or before a command-line picture's first layout, a resize lays nothing out.

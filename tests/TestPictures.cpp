@@ -139,3 +139,10 @@ QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags)
     FreeImage_CloseMemory(stream);
     return bytes;
 }
+
+PictureEllipse ScreenEllipseToPicture(const CRect& e, const CRect& displayRect, double scale)
+{
+    auto toPicture = [scale](int distance) { return int(distance / scale + 0.5); };
+    return {toPicture(e.left - displayRect.left), toPicture(displayRect.bottom - e.bottom),
+            toPicture(e.right - displayRect.left), toPicture(displayRect.bottom - e.top)};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/BitmapPtr.h"
+#include "io/MaskBurn.h"
 
 #include <FreeImage.h>
 #include <QByteArray>
@@ -42,6 +43,11 @@ QByteArray EncodePicture(FREE_IMAGE_FORMAT format, FIBITMAP* dib, int flags);
 // Paints the burnt ellipse (x0, y0)-(x1, y1), in picture pixels, into
 // `picture` the slow way, row by row.
 void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1);
+
+// A view rectangle `e` in picture pixels by the screen-side definition: each
+// distance from the display rectangle's left or bottom edge divided by
+// `scale`, 0.5 added and truncated toward zero.
+PictureEllipse ScreenEllipseToPicture(const CRect& e, const CRect& displayRect, double scale);
 
 // A fresh empty folder under the test build tree, removed at the end of the run.
 QString MakeScratchFolder(const QString& name);

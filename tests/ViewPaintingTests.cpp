@@ -257,4 +257,32 @@ TEST_F(ViewPaintingTest, CaptionRunsPastANarrowPicture)
     EXPECT_GT(outside, 0) << "the caption is cut off at the picture's right edge";
 }
 
+// A second ellipse overlapping the first: the selected one is drawn last, over
+// the other, and only it has handles.
+TEST_F(ViewPaintingTest, SelectedEllipseStandsOverTheOthersWithTheHandles)
+{
+    ShowUniformPicture();
+    CVeilcutView* view = session.view();
+    view->m_color = kRed.color;
+    CVeilcutDoc* doc = session.doc();
+    doc->m_covered = WithAdded(doc->m_covered, ToPicture(CRect(180, 80, 281, 180), view->m_transform));
+    struct Row { std::size_t selected; Rgb firstRightEnd; Rgb firstTopHandle; Rgb secondTopHandle; };
+    const Row rows[] = {
+        {1, kFillGray, Shown(143, 43), kRed.expected},
+        {0, kRed.expected, kRed.expected, Shown(223, 73)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "selected " << row.selected);
+        doc->m_covered.selected = row.selected;
+        const QImage image = Grab();
+        EXPECT_EQ(At(image, 200, 99), row.firstRightEnd);      // the first's outline, inside the second
+        EXPECT_EQ(At(image, 143, 43), row.firstTopHandle);     // a corner of the first's top handle
+        EXPECT_EQ(At(image, 223, 73), row.secondTopHandle);    // a corner of the second's top handle
+        EXPECT_EQ(At(image, 100, 99), kRed.expected);          // both outlines are drawn
+        EXPECT_EQ(At(image, 280, 129), kRed.expected);
+        EXPECT_EQ(At(image, 130, 120), kFillGray);
+        EXPECT_EQ(At(image, 250, 150), kFillGray);
+    }
+}
+
 } // namespace
