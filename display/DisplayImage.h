@@ -1,16 +1,16 @@
 #pragma once
 
+#include "display/Resampling.h"
+
 #include <FreeImage.h>
 #include <QImage>
+#include <QSize>
 
-// The bottom-up, padded BGR display copy as a top-down QImage for painting 1:1.
-// Anything but a 24-bit bitmap with pixels gives a null QImage.
-QImage ToTopDownImage(FIBITMAP* display);
-
-// What the view draws for `display` on a screen of `ratio` device pixels per
-// view pixel: at ratio 1 the display copy itself; above it the picture
-// resampled by the same bilinear rule at `scale` times the ratio, so the
-// photo uses every device pixel, marked with the ratio so it covers the same
-// view pixels. `width` and `height` are the picture's.
-QImage DeviceImage(FIBITMAP* picture, unsigned width, unsigned height, double scale, FIBITMAP* display,
-                   double ratio);
+// The display copy the view paints 1:1 into a display rectangle of `viewSize`
+// view pixels showing `area` of the picture. On a screen of `ratio` device
+// pixels per view pixel the same area is resampled by the same rule for every
+// device pixel and marked with the ratio, so it covers the same view pixels.
+// `width` and `height` are the picture's. Null when there is nothing to show.
+// The memory of a `spent` copy of the same size is used again.
+QImage DisplayImage(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area, QSize viewSize,
+                    double ratio, QImage spent = {});

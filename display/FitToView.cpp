@@ -11,6 +11,7 @@ void FitDisplay(CVeilcutDoc& doc, CVeilcutView& view)
     const unsigned h = doc.m_picture ? FreeImage_GetHeight(doc.m_picture.get()) : 0;
     doc.m_pictureRect = CRect(0, 0, int(w), int(h));
 
+    const CRect clientBefore = view.m_clientRect;
     view.GetClientRect(&view.m_clientRect);
     const FitLayout layout = FitPicture(view.m_clientRect.Width(), view.m_clientRect.Height(), w, h);
     if (doc.m_picture)
@@ -20,12 +21,16 @@ void FitDisplay(CVeilcutDoc& doc, CVeilcutView& view)
     view.m_clipRect = view.m_displayRect;
     view.ClientToScreen(&view.m_clipRect);
     view.m_transform = FittedTransform(view.m_displayRect, doc.m_scale, h);
+    view.m_fittedRect = view.m_displayRect;
+    view.KeepZoom(clientBefore);
 }
 } // namespace
 
 void CVeilcutDoc::FitToView()
 {
     CVeilcutView& view = *m_view;
+    // A turn or another picture is shown whole again.
+    view.m_zoom.reset();
     if (!m_firstLayout && m_covered.selected) {
         m_maskOffset = view.SelectedOffset();
     }

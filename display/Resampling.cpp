@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -19,6 +20,9 @@ namespace {
 // Display pixels that fall beyond the picture show this gray in all three channels.
 constexpr BYTE kFillByte = 100;
 constexpr unsigned kBytesPerPixel = 3;
+// The painter's image holds one more byte a pixel, always opaque.
+constexpr unsigned kImageBytesPerPixel = 4;
+constexpr BYTE kOpaque = 0xFF;
 
 struct BilinearWeights {
     double w00, w10, w01, w11;
@@ -47,41 +51,90 @@ inline BYTE Blend(BYTE p00, BYTE p10, BYTE p01, BYTE p11, const BilinearWeights&
     return BYTE(int(v));
 }
 
+// Whether a sample at s along an axis of `size` picture pixels has every
+// pixel its rule reads; the bilinear rule also reads the next one.
+bool IsInsideAxis(SampleRule rule, unsigned size, double s)
+{
+    const double end = rule == SampleRule::Nearest ? double(size) : size - 1.0;
+    return s >= 0.0 && end > s;
+}
+
+bool IsInside(SampleRule rule, unsigned width, unsigned height, double sx, double sy)
+{
+    return IsInsideAxis(rule, width, sx) && IsInsideAxis(rule, height, sy);
+}
+
+// The colour of display pixel (x, y) by the definition, one FreeImage read per pixel used.
+RGBQUAD DefinedColour(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area, unsigned x,
+                      unsigned y)
+{
+    RGBQUAD quad{kFillByte, kFillByte, kFillByte, 0};
+    const double sx = area.left + x / area.scale, sy = area.bottom + y / area.scale;
+    if (!IsInside(area.rule, width, height, sx, sy))
+        return quad;
+    if (area.rule == SampleRule::Nearest)
+        FreeImage_GetPixelColor(picture, unsigned(sx), unsigned(sy), &quad);
+    else
+        SampleBilinear(picture, sx, sy, &quad);
+    return quad;
+}
+
 bool IsPlain24Bit(FIBITMAP* dib)
 {
     return dib && FreeImage_HasPixels(dib) && FreeImage_GetImageType(dib) == FIT_BITMAP
         && FreeImage_GetBPP(dib) == 24;
 }
 
-// With a positive scale every inside sample has all four neighbours within
-// the picture, so reading scan lines directly can never differ from the
-// per-pixel reads. Anything unusual takes the per-pixel route instead.
-bool ScanLinesAreSafe(FIBITMAP* picture, unsigned width, unsigned height, double scale,
-                      FIBITMAP* display)
+// With a positive scale and an area starting inside the picture, every
+// inside sample has its neighbours within the picture and the inside columns
+// come first in a row, so reading scan lines directly can never differ from
+// the per-pixel reads. Anything unusual takes the per-pixel route instead.
+bool ScanLinesAreSafe(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area)
 {
-    return scale > 0.0 && IsPlain24Bit(picture) && IsPlain24Bit(display)
-        && width <= FreeImage_GetWidth(picture) && height <= FreeImage_GetHeight(picture);
+    return area.scale > 0.0 && std::isfinite(area.scale) && area.left >= 0.0 && area.bottom >= 0.0
+        && IsPlain24Bit(picture) && width <= FreeImage_GetWidth(picture)
+        && height <= FreeImage_GetHeight(picture);
 }
 
+// The scan lines of a display copy, wherever and however they are stored.
+struct DisplayRows {
+    BYTE* bottom;         // display scan line 0
+    std::ptrdiff_t step;  // bytes from one scan line to the one above it
+    unsigned width, height;
+    unsigned pixelBytes;
+
+    BYTE* Line(unsigned y) const { return bottom + std::ptrdiff_t(y) * step; }
+};
 
 // Where one inside display column samples the picture; the same for every scan line.
 struct Column {
-    std::size_t offset;  // byte offset of the left neighbour within a scan line
+    std::size_t offset;  // byte offset of the (left) neighbour within a scan line
     double fx;
 };
 
-// x / scale never decreases as x grows, so the inside columns are a prefix of the row.
-std::vector<Column> MapInsideColumns(unsigned count, unsigned width, double scale)
+// The sample position never decreases as x grows, so the inside columns are a prefix of the row.
+std::vector<Column> MapInsideColumns(unsigned count, unsigned width, const SourceArea& area)
 {
     std::vector<Column> columns;
     columns.reserve(count);
     for (unsigned x = 0; x < count; ++x) {
-        const double sx = x / scale;
-        if (!((width - 1.0) > sx))
+        const double sx = area.left + x / area.scale;
+        if (!IsInsideAxis(area.rule, width, sx))
             break;
         columns.push_back({std::size_t(int(sx)) * kBytesPerPixel, std::fmod(sx, 1.0)});
     }
     return columns;
+}
+
+template <unsigned OutBytes>
+inline BYTE* Put(BYTE* out, BYTE blue, BYTE green, BYTE red)
+{
+    out[FI_RGBA_BLUE] = blue;
+    out[FI_RGBA_GREEN] = green;
+    out[FI_RGBA_RED] = red;
+    if constexpr (OutBytes == kImageBytesPerPixel)
+        out[3] = kOpaque;
+    return out + OutBytes;
 }
 
 // One channel of one display pixel; p0 and p1 point at the left neighbours below and above.
@@ -91,17 +144,26 @@ inline BYTE BlendChannel(const BYTE* p0, const BYTE* p1, unsigned channel, const
     return Blend(p0[channel], p0[right], p1[channel], p1[right], w);
 }
 
-BYTE* ResampleRow(const BYTE* lower, const BYTE* upper, double fy, const Column* columns,
-                  const Column* end, BYTE* out)
+template <unsigned OutBytes>
+BYTE* BilinearRow(const BYTE* lower, const BYTE* upper, double fy, const Column* columns, const Column* end,
+                  BYTE* out)
 {
     for (const Column* column = columns; column != end; ++column) {
         const BYTE* p0 = lower + column->offset;
         const BYTE* p1 = upper + column->offset;
         const BilinearWeights w = WeightsFor(column->fx, fy);
-        out[FI_RGBA_BLUE] = BlendChannel(p0, p1, FI_RGBA_BLUE, w);
-        out[FI_RGBA_GREEN] = BlendChannel(p0, p1, FI_RGBA_GREEN, w);
-        out[FI_RGBA_RED] = BlendChannel(p0, p1, FI_RGBA_RED, w);
-        out += kBytesPerPixel;
+        out = Put<OutBytes>(out, BlendChannel(p0, p1, FI_RGBA_BLUE, w), BlendChannel(p0, p1, FI_RGBA_GREEN, w),
+                            BlendChannel(p0, p1, FI_RGBA_RED, w));
+    }
+    return out;
+}
+
+template <unsigned OutBytes>
+BYTE* NearestRow(const BYTE* line, const BYTE*, double, const Column* columns, const Column* end, BYTE* out)
+{
+    for (const Column* column = columns; column != end; ++column) {
+        const BYTE* p = line + column->offset;
+        out = Put<OutBytes>(out, p[FI_RGBA_BLUE], p[FI_RGBA_GREEN], p[FI_RGBA_RED]);
     }
     return out;
 }
@@ -121,10 +183,12 @@ __attribute__((target("avx2"))) inline __m256d LoadPixel(const BYTE* p)
 // The same sums as Blend, lane by lane and in the same order, so each
 // channel comes out bit for bit as the plain route makes it. Each column's
 // right neighbour must have a byte after it within the scan line.
-__attribute__((target("avx2"))) BYTE* ResampleRowAvx2(const BYTE* lower, const BYTE* upper, double fy,
+template <unsigned OutBytes>
+__attribute__((target("avx2"))) BYTE* BilinearRowAvx2(const BYTE* lower, const BYTE* upper, double fy,
                                                       const Column* columns, const Column* end, BYTE* out)
 {
     const __m128i lowBytes = _mm_setr_epi8(0, 4, 8, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const std::uint32_t fourth = OutBytes == kImageBytesPerPixel ? std::uint32_t(kOpaque) << 24 : 0;
     for (const Column* column = columns; column != end; ++column) {
         const BYTE* p0 = lower + column->offset;
         const BYTE* p1 = upper + column->offset;
@@ -133,9 +197,10 @@ __attribute__((target("avx2"))) BYTE* ResampleRowAvx2(const BYTE* lower, const B
         v = _mm256_add_pd(v, _mm256_mul_pd(LoadPixel(p0 + kBytesPerPixel), _mm256_set1_pd(w.w10)));
         v = _mm256_add_pd(v, _mm256_mul_pd(LoadPixel(p1), _mm256_set1_pd(w.w01)));
         v = _mm256_add_pd(v, _mm256_mul_pd(LoadPixel(p1 + kBytesPerPixel), _mm256_set1_pd(w.w11)));
-        const int bytes = _mm_cvtsi128_si32(_mm_shuffle_epi8(_mm256_cvttpd_epi32(v), lowBytes));
-        std::memcpy(out, &bytes, kBytesPerPixel);
-        out += kBytesPerPixel;
+        const std::uint32_t bytes =
+            std::uint32_t(_mm_cvtsi128_si32(_mm_shuffle_epi8(_mm256_cvttpd_epi32(v), lowBytes))) | fourth;
+        std::memcpy(out, &bytes, OutBytes);
+        out += OutBytes;
     }
     return out;
 }
@@ -149,19 +214,33 @@ bool CpuHasAvx2()
 
 using RowKernel = BYTE* (*)(const BYTE*, const BYTE*, double, const Column*, const Column*, BYTE*);
 
-RowKernel RowKernelFor(ResampleRoute route)
+// The kernels of one rebuild: `fast` for the columns it may read beyond, `plain` for the rest.
+struct Kernels {
+    RowKernel fast, plain;
+};
+
+template <unsigned OutBytes>
+Kernels KernelsFor(SampleRule rule, ResampleRoute route)
 {
+    if (rule == SampleRule::Nearest)
+        return {NearestRow<OutBytes>, NearestRow<OutBytes>};
 #ifdef VEILCUT_VECTOR_ROWS
     if (route == ResampleRoute::Fastest && CpuHasAvx2())
-        return ResampleRowAvx2;
+        return {BilinearRowAvx2<OutBytes>, BilinearRow<OutBytes>};
 #endif
-    return ResampleRow;
+    return {BilinearRow<OutBytes>, BilinearRow<OutBytes>};
 }
 
-void FillPixels(BYTE* out, std::size_t count)
+void FillPixels(BYTE* out, std::size_t count, unsigned pixelBytes)
 {
     // The row padding stays as it was, as it does on the per-pixel route.
-    std::memset(out, kFillByte, count * kBytesPerPixel);
+    if (pixelBytes == kBytesPerPixel) {
+        std::memset(out, kFillByte, count * kBytesPerPixel);
+        return;
+    }
+    const std::uint32_t fill = std::uint32_t(kOpaque) << 24 | kFillByte << 16 | kFillByte << 8 | kFillByte;
+    for (std::size_t i = 0; i < count; ++i, out += kImageBytesPerPixel)
+        std::memcpy(out, &fill, kImageBytesPerPixel);
 }
 
 // Display scan lines [first, end) of one rebuild; every line depends on the
@@ -169,30 +248,43 @@ void FillPixels(BYTE* out, std::size_t count)
 struct Band {
     FIBITMAP* picture;
     unsigned height;
-    double scale;
-    FIBITMAP* display;
+    SourceArea area;
+    DisplayRows rows;
     const std::vector<Column>* columns;
-    RowKernel kernel;
-    std::size_t kernelColumns;  // the columns from here on take the plain route
+    Kernels kernels;
+    std::size_t fastColumns;  // the columns from here on take the plain kernel
+
+    // The picture scan lines a display line reads, or -1 when it shows only fill.
+    int SourceLine(unsigned y, double* fy) const
+    {
+        const double sy = area.bottom + y / area.scale;
+        if (!IsInsideAxis(area.rule, height, sy))
+            return -1;
+        *fy = std::fmod(sy, 1.0);
+        return int(sy);
+    }
 
     void Make(unsigned first, unsigned end) const
     {
-        const unsigned dw = FreeImage_GetWidth(display);
         const Column* begin = columns->data();
+        int previousLine = -1;
         for (unsigned y = first; y < end; ++y) {
-            BYTE* out = FreeImage_GetScanLine(display, int(y));
-            const double sy = y / scale;
-            if ((height - 1.0) > sy) {
-                const int iy = int(sy);
-                const BYTE* lower = FreeImage_GetScanLine(picture, iy);
-                const BYTE* upper = FreeImage_GetScanLine(picture, iy + 1);
-                const double fy = std::fmod(sy, 1.0);
-                out = kernel(lower, upper, fy, begin, begin + kernelColumns, out);
-                out = ResampleRow(lower, upper, fy, begin + kernelColumns, begin + columns->size(), out);
-                FillPixels(out, dw - columns->size());
+            BYTE* out = rows.Line(y);
+            double fy = 0.0;
+            const int iy = SourceLine(y, &fy);
+            if (iy < 0) {
+                FillPixels(out, rows.width, rows.pixelBytes);
+            } else if (area.rule == SampleRule::Nearest && iy == previousLine) {
+                // Zoomed in, neighbouring display lines often show the same picture line.
+                std::memcpy(out, rows.Line(y - 1), std::size_t(rows.width) * rows.pixelBytes);
             } else {
-                FillPixels(out, dw);
+                const BYTE* lower = FreeImage_GetScanLine(picture, iy);
+                const BYTE* upper = area.rule == SampleRule::Nearest ? lower : FreeImage_GetScanLine(picture, iy + 1);
+                out = kernels.fast(lower, upper, fy, begin, begin + fastColumns, out);
+                out = kernels.plain(lower, upper, fy, begin + fastColumns, begin + columns->size(), out);
+                FillPixels(out, rows.width - columns->size(), rows.pixelBytes);
             }
+            previousLine = iy;
         }
     }
 };
@@ -200,21 +292,22 @@ struct Band {
 // Below this many display pixels a second thread costs more than it saves.
 constexpr std::size_t kPixelsWorthASecondThread = 1 << 16;
 
-void ResampleByScanLines(FIBITMAP* picture, unsigned width, unsigned height, double scale,
-                         FIBITMAP* display, ResampleRoute route)
+void ResampleByScanLines(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area,
+                         const DisplayRows& rows, ResampleRoute route)
 {
-    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
-    const std::vector<Column> columns = MapInsideColumns(dw, width, scale);
+    const std::vector<Column> columns = MapInsideColumns(rows.width, width, area);
     // The vector route reads a byte past each right neighbour; near the end
     // of a scan line that byte may lie outside the picture.
     const std::size_t lineBytes = std::size_t(FreeImage_GetWidth(picture)) * kBytesPerPixel;
     const auto lastSafe = std::partition_point(columns.begin(), columns.end(), [&](const Column& c) {
         return c.offset + 2 * kBytesPerPixel + 1 <= lineBytes;
     });
-    const Band band{picture, height, scale, display, &columns, RowKernelFor(route),
-                    std::size_t(lastSafe - columns.begin())};
-    const unsigned split = std::size_t(dw) * dh >= kPixelsWorthASecondThread ? dh / 2 : 0;
-    // A live resize rebuilds the copy many times a second: the upper half
+    const Kernels kernels = rows.pixelBytes == kBytesPerPixel ? KernelsFor<kBytesPerPixel>(area.rule, route)
+                                                              : KernelsFor<kImageBytesPerPixel>(area.rule, route);
+    const Band band{picture, height, area, rows, &columns, kernels, std::size_t(lastSafe - columns.begin())};
+    const unsigned dh = rows.height;
+    const unsigned split = std::size_t(rows.width) * dh >= kPixelsWorthASecondThread ? dh / 2 : 0;
+    // Each zoom, pan and live-resize step rebuilds the copy: the upper half
     // goes to a short-lived second thread, joined before the copy is used.
     std::thread upperHalf;
     try {
@@ -228,25 +321,6 @@ void ResampleByScanLines(FIBITMAP* picture, unsigned width, unsigned height, dou
 }
 
 }  // namespace
-
-void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, double scale,
-                          FIBITMAP* display)
-{
-    RGBQUAD fill{kFillByte, kFillByte, kFillByte, 0};
-    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
-    for (unsigned y = 0; y < dh; ++y) {
-        for (unsigned x = 0; x < dw; ++x) {
-            const double sx = x / scale, sy = y / scale;
-            if ((width - 1.0) > sx && (height - 1.0) > sy) {
-                RGBQUAD quad{};
-                SampleBilinear(picture, sx, sy, &quad);
-                FreeImage_SetPixelColor(display, x, y, &quad);
-            } else {
-                FreeImage_SetPixelColor(display, x, y, &fill);
-            }
-        }
-    }
-}
 
 BOOL SampleBilinear(FIBITMAP* picture, double x, double y, RGBQUAD* quad)
 {
@@ -264,11 +338,56 @@ BOOL SampleBilinear(FIBITMAP* picture, double x, double y, RGBQUAD* quad)
     return found ? TRUE : FALSE;
 }
 
-void ResampleBilinear(FIBITMAP* picture, unsigned width, unsigned height, double scale,
-                      FIBITMAP* display, ResampleRoute route)
+void ResamplePixelByPixel(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area,
+                          FIBITMAP* display)
 {
-    if (ScanLinesAreSafe(picture, width, height, scale, display))
-        ResampleByScanLines(picture, width, height, scale, display, route);
-    else
-        ResamplePixelByPixel(picture, width, height, scale, display);
+    const unsigned dw = FreeImage_GetWidth(display), dh = FreeImage_GetHeight(display);
+    for (unsigned y = 0; y < dh; ++y) {
+        for (unsigned x = 0; x < dw; ++x) {
+            RGBQUAD quad = DefinedColour(picture, width, height, area, x, y);
+            FreeImage_SetPixelColor(display, x, y, &quad);
+        }
+    }
+}
+
+void Resample(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area, FIBITMAP* display,
+              ResampleRoute route)
+{
+    if (!IsPlain24Bit(display) || !ScanLinesAreSafe(picture, width, height, area)) {
+        ResamplePixelByPixel(picture, width, height, area, display);
+        return;
+    }
+    const DisplayRows rows{FreeImage_GetBits(display), std::ptrdiff_t(FreeImage_GetPitch(display)),
+                           FreeImage_GetWidth(display), FreeImage_GetHeight(display), kBytesPerPixel};
+    ResampleByScanLines(picture, width, height, area, rows, route);
+}
+
+QImage ResampleToImage(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area, QSize size,
+                       ResampleRoute route, QImage spent)
+{
+    if (!picture || size.isEmpty())
+        return {};
+    // RGB32 is what the painter copies without converting; its bytes lie in
+    // FreeImage's blue, green, red order with an opaque fourth.
+    const bool reusable = spent.size() == size && spent.format() == QImage::Format_RGB32;
+    QImage image = reusable ? std::move(spent) : QImage(size, QImage::Format_RGB32);
+    image.setDevicePixelRatio(1.0);
+    if (image.isNull())
+        return {};
+    const unsigned dw = unsigned(size.width()), dh = unsigned(size.height());
+    if (!ScanLinesAreSafe(picture, width, height, area)) {
+        for (unsigned y = 0; y < dh; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(dh - 1 - y)));
+            for (unsigned x = 0; x < dw; ++x) {
+                const RGBQUAD q = DefinedColour(picture, width, height, area, x, y);
+                line[x] = qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue);
+            }
+        }
+        return image;
+    }
+    // The image is upright, so display scan line 0 is its last line.
+    const DisplayRows rows{image.scanLine(int(dh - 1)), -std::ptrdiff_t(image.bytesPerLine()), dw, dh,
+                           kImageBytesPerPixel};
+    ResampleByScanLines(picture, width, height, area, rows, route);
+    return image;
 }

@@ -3,12 +3,13 @@
 #include "app/MainFrm.h"
 #include "display/DisplayImage.h"
 #include "display/FitLayout.h"
-#include "display/Resampling.h"
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
 
 #include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_LBUTTONDOWN()
@@ -17,6 +18,8 @@ BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_MOUSEWHEEL()
     ON_WM_KEYDOWN()
     ON_WM_RBUTTONDOWN()
+    ON_WM_MBUTTONDOWN()
+    ON_WM_MBUTTONUP()
     ON_COMMAND(ID_HELP, &CVeilcutView::OnHotKeys)
     ON_COMMAND(ID_EDIT_ADD_ELLIPSE, &CVeilcutView::OnAddEllipse)
     ON_COMMAND(ID_EDIT_DELETE_ELLIPSE, &CVeilcutView::OnDeleteEllipse)
@@ -124,18 +127,12 @@ void CVeilcutView::resizeEvent(QResizeEvent* event)
 void CVeilcutView::BuildDisplayImage()
 {
     CVeilcutDoc* doc = GetDocument();
-    doc->m_display.reset();
-    m_displayImage = QImage();
+    QImage spent = std::exchange(doc->m_display, QImage());
     if (!doc->m_picture || m_displayRect.IsRectEmpty())
         return;
-    doc->m_display.reset(FreeImage_Allocate(m_displayRect.Width(), m_displayRect.Height(), 24, 0, 0, 0));
-    if (!doc->m_display)
-        return;
     const unsigned w = unsigned(doc->m_pictureRect.Width()), h = unsigned(doc->m_pictureRect.Height());
-    FIBITMAP* picture = doc->m_picture.get();
-    FIBITMAP* display = doc->m_display.get();
-    ResampleBilinear(picture, w, h, doc->m_scale, display);
-    m_displayImage = DeviceImage(picture, w, h, doc->m_scale, display, devicePixelRatioF());
+    doc->m_display = DisplayImage(doc->m_picture.get(), w, h, ShownArea(),
+                                  m_displayRect.ToQRect().size(), devicePixelRatioF(), std::move(spent));
 }
 
 CRect CVeilcutView::EllipseRect(std::size_t index) const
@@ -159,7 +156,9 @@ CRect CVeilcutView::SelectedRect() const
 
 CRect CVeilcutView::SelectedOffset() const
 {
-    CRect offset = SelectedRect();
+    // Measured in the fitted view, so the zoom never reaches the profile.
+    const std::optional<std::size_t> selected = GetDocument()->m_covered.selected;
+    CRect offset = selected ? ToView(GetDocument()->m_covered.ellipses[*selected], FittedView()) : CRect();
     offset.OffsetRect(-m_origin.x, -m_origin.y);
     return offset;
 }

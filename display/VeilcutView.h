@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/ViewZoom.h"
 #include "framework/Cursor.h"
 #include "framework/View.h"
 #include "document/CoveredAreas.h"
@@ -10,6 +11,7 @@
 #include <vector>
 
 class CVeilcutDoc;
+struct FaceBox;
 
 // Shows the picture fitted into the window with the mask ellipse over it.
 class CVeilcutView : public CView {
@@ -27,6 +29,8 @@ public:
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
     BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    void OnMButtonDown(UINT nFlags, CPoint point);
+    void OnMButtonUp(UINT nFlags, CPoint point);
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnHotKeys();
@@ -56,10 +60,22 @@ public:
 
     // Rebuilds the document's display copy from the picture at the current layout.
     void BuildDisplayImage();
+    // One zoom step in or out around `anchor`, in client coordinates; back
+    // to the fitted view once it is reached.
+    void ZoomStep(bool in, CPoint anchor);
+    void ZoomToFit();
+    // After the fitted layout: the zoom, if any, on top of it; a resize from
+    // `clientBefore` keeps the picture point at the view's centre.
+    void KeepZoom(const CRect& clientBefore);
     void DrawCaption(CDC* pDC);
 
-    // Picture pixels to view pixels, set by every layout.
+    // Picture pixels to view pixels, set by every layout, zoom and pan.
     ViewTransform m_transform;
+    // Where the fitted layout shows the picture, whatever the zoom: the
+    // profile and F measure from it.
+    CRect m_fittedRect;
+    // None while the picture is fitted to the view.
+    std::optional<ViewTransform> m_zoom;
     CRect m_clipRect;
     CRect m_displayRect;
     CRect m_clientRect;
@@ -101,13 +117,33 @@ private:
     // Where the caption and the overlay can show, in client coordinates.
     QRegion OverlayRegion() const;
 
-    // The display copy turned top-down once per rebuild, so a paint only copies it.
-    QImage m_displayImage;
+    // The button that moves the zoomed picture while it is held.
+    enum class PanButton { None, Left, Middle };
+    ViewTransform FittedView() const;
+    // The ellipse F puts over `face`, in picture pixels.
+    CoverEllipse EllipseOverFaceInPicture(const FaceBox& face) const;
+    QSizeF PictureSize() const;
+    QSize ClientSize() const;
+    // The part of the picture the display copy shows.
+    SourceArea ShownArea() const;
+    CPoint ViewCentre() const;
+    bool CanZoom() const;
+    // Shows `zoom`, or only the transform's part of it while laying out.
+    void ShowZoomed(const ViewTransform& zoom);
+    void ApplyZoom();
+    void StartPan(PanButton button, CPoint point);
+    void PanTo(CPoint point);
+    void EndPan(PanButton button, CPoint point);
+
     // The ellipses when the drag under way began, for the step Undo takes back.
     std::optional<CoveredAreas> m_dragBefore;
     bool m_overlayRefreshQueued = false;
     bool m_startPending = false;
     bool m_refitQueued = false;
+    PanButton m_pan = PanButton::None;
+    CPoint m_panLast;
+    // Wheel turn not yet used up by a zoom step.
+    int m_wheelTurn = 0;
 };
 
 // The four handles at the midpoints of the sides of `rect`, drawn with the current pen.

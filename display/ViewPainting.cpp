@@ -32,9 +32,9 @@ bool CVeilcutView::IsDragging() const
 void CVeilcutView::OnDraw(CDC* pDC)
 {
     const CVeilcutDoc* doc = GetDocument();
-    if (!doc->m_picture || !doc->m_display)
+    if (!doc->m_picture || doc->m_display.isNull())
         return;
-    pDC->drawImage(QPoint(m_displayRect.left, m_displayRect.top), m_displayImage);
+    pDC->drawImage(QPoint(m_displayRect.left, m_displayRect.top), doc->m_display);
     DrawCaption(pDC);
     DrawOverlay(pDC);
 }

@@ -42,6 +42,8 @@ bool CVeilcutDoc::ApplyTurn(QuarterTurn turn, const CoveredAreas& areas, int tur
                                   FreeImage_GetHeight(m_picture.get()));
     ReplacePicture(std::move(turned));
     m_covered = areas;
+    // The turned picture is shown whole.
+    m_view->m_zoom.reset();
     Relayout();
     m_turnsSinceClean += turns;
     CDocument::SetModifiedFlag(m_turnsSinceClean != 0);

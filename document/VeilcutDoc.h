@@ -11,6 +11,7 @@
 #include "io/PictureFormats.h"
 
 #include <FreeImage.h>
+#include <QImage>
 #include <QUndoStack>
 
 #include <vector>
@@ -73,9 +74,9 @@ public:
     void SaveSettings();
 
     CVeilcutView* m_view = nullptr;
-    // Declared in this order so that the display copy goes first.
     BitmapPtr m_picture;
-    BitmapPtr m_display;
+    // What the view paints of the picture, upright and ready to copy.
+    QImage m_display;
     CString m_programDir;
     CString m_fileName;
     CString m_openDir;

@@ -35,6 +35,10 @@ void CVeilcutView::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/)
         OnDeleteEllipse();
     else if (nChar == VK_TAB)
         SelectStep(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+    else if (nChar == VK_OEM_PLUS || nChar == VK_OEM_MINUS)
+        ZoomStep(nChar == VK_OEM_PLUS, ViewCentre());
+    else if (nChar == '0')
+        ZoomToFit();
     for (const ColourKey& entry : kColourKeys) {
         if (entry.key == nChar) {
             m_color = entry.colour;
@@ -44,9 +48,20 @@ void CVeilcutView::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/)
     Default();
 }
 
-BOOL CVeilcutView::OnMouseWheel(UINT /*nFlags*/, short /*zDelta*/, CPoint /*pt*/)
+BOOL CVeilcutView::OnMouseWheel(UINT /*nFlags*/, short zDelta, CPoint pt)
 {
-    return BOOL(Default());
+    if (!GetDocument()->m_picture)
+        return BOOL(Default());
+    // One step a notch; finer wheels add up to a notch first.
+    constexpr int kNotch = 120;
+    if ((zDelta > 0) != (m_wheelTurn > 0))
+        m_wheelTurn = 0;
+    m_wheelTurn += zDelta;
+    for (; m_wheelTurn >= kNotch; m_wheelTurn -= kNotch)
+        ZoomStep(true, pt);
+    for (; m_wheelTurn <= -kNotch; m_wheelTurn += kNotch)
+        ZoomStep(false, pt);
+    return TRUE;
 }
 
 void CVeilcutView::OnRButtonDown(UINT /*nFlags*/, CPoint /*point*/)
@@ -68,6 +83,9 @@ void CVeilcutView::OnHotKeys()
     text += "\nInsert\t=\tAdd ellipse\nDelete\t=\tDelete ellipse (also Backspace)\n";
     text += "Tab\t=\tSelect next ellipse (Shift+Tab: previous)\n";
     text += "\nCtrl+Z\t=\tUndo (also Alt+Backspace)\nCtrl+Y\t=\tRedo (also Ctrl+Shift+Z)\n";
+    text += "\nMouse wheel\t=\tZoom in or out at the pointer (up to 400 %)\n";
+    text += "+ (or =), -\t=\tZoom in, out\n0\t=\tWhole picture\n";
+    text += "Middle mouse-button drag = move the zoomed picture\n                         (also left button beside the ellipses)\n";
     text += "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     AfxMessageBox(text, MB_OK, 0);
 }

@@ -5,6 +5,10 @@
 void CVeilcutView::OnLButtonDown(UINT /*nFlags*/, CPoint point)
 {
     CVeilcutDoc* doc = GetDocument();
+    if (m_pan != PanButton::None) {
+        Default();
+        return;
+    }
     const std::optional<EllipseHit> hit = HitEllipse(EllipseRects(), doc->m_covered.selected, point, m_handleSize);
     if (hit) {
         m_dragBefore = doc->m_covered;
@@ -28,12 +32,29 @@ void CVeilcutView::OnLButtonDown(UINT /*nFlags*/, CPoint point)
         case Grip::Bottom: SetCursor(m_cursorSizeNS); m_dragBottom = TRUE; break;
         default: SetCursor(m_cursorClosedHand); m_dragMove = TRUE; break;
         }
+    } else if (m_zoom && m_displayRect.PtInRect(point)) {
+        StartPan(PanButton::Left, point);
     }
+    Default();
+}
+
+void CVeilcutView::OnMButtonDown(UINT /*nFlags*/, CPoint point)
+{
+    if (m_zoom && m_pan == PanButton::None && !IsDragging())
+        StartPan(PanButton::Middle, point);
+    Default();
+}
+
+void CVeilcutView::OnMButtonUp(UINT /*nFlags*/, CPoint point)
+{
+    EndPan(PanButton::Middle, point);
     Default();
 }
 
 HCURSOR CVeilcutView::CursorAt(CPoint point) const
 {
+    if (m_pan != PanButton::None)
+        return m_cursorClosedHand;
     const std::optional<EllipseHit> hit =
         HitEllipse(EllipseRects(), GetDocument()->m_covered.selected, point, m_handleSize);
     const Grip grip = hit ? hit->grip : Grip::None;
@@ -49,7 +70,9 @@ HCURSOR CVeilcutView::CursorAt(CPoint point) const
 void CVeilcutView::OnMouseMove(UINT /*nFlags*/, CPoint point)
 {
     SetCursor(CursorAt(point));
-    if (IsDragging() && GetDocument()->m_covered.selected) {
+    if (m_pan != PanButton::None) {
+        PanTo(point);
+    } else if (IsDragging() && GetDocument()->m_covered.selected) {
         CRect shown = SelectedRect();
         InvalidateRect(&shown, FALSE);
         DragStep(shown, point.x - m_lastPoint.x, point.y - m_lastPoint.y);
@@ -80,8 +103,13 @@ void CVeilcutView::DragStep(CRect& shown, int dx, int dy) const
     }
 }
 
-void CVeilcutView::OnLButtonUp(UINT /*nFlags*/, CPoint /*point*/)
+void CVeilcutView::OnLButtonUp(UINT /*nFlags*/, CPoint point)
 {
+    if (m_pan == PanButton::Left) {
+        EndPan(PanButton::Left, point);
+        Default();
+        return;
+    }
     m_dragLeft = m_dragRight = m_dragTop = m_dragBottom = m_dragMove = FALSE;
     ReleaseCapture();
     ClipCursor(nullptr);

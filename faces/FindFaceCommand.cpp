@@ -34,15 +34,36 @@ bool CentreInside(const CoverEllipse& e, const FaceBox& face)
 }
 } // namespace
 
+CoverEllipse CVeilcutView::EllipseOverFaceInPicture(const FaceBox& face) const
+{
+    // Placed as in the fitted view, so the zoom never changes where it goes.
+    const CVeilcutDoc* doc = GetDocument();
+    return ToPicture(EllipseOverFace(face, m_fittedRect, doc->m_scale, doc->m_pictureRect.Height()), FittedView());
+}
+
 void CVeilcutView::OnFindFace()
 {
     CVeilcutDoc* doc = GetDocument();
     if (!doc->m_picture || !FacesFound(doc->m_faces, doc->m_picture.get()))
         return;
     const FaceBox face = *doc->m_faces.Next(doc->m_picture.get());
+    if (!(FittedView().scale > 0))
+        return;
     const CoveredAreas before = doc->m_covered;
-    PlaceSelected(EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()));
+    CoveredAreas after = before;
+    const CoverEllipse over = EllipseOverFaceInPicture(face);
+    if (after.selected)
+        after.ellipses[*after.selected] = over;
+    else
+        after = WithAdded(after, over);
+    doc->m_covered = after;
     doc->RecordCoverChange(before);
+    // Zoomed in, the view goes to the face when it is out of sight.
+    const CRect shown = SelectedRect();
+    if (m_zoom && !(m_displayRect.PtInRect(shown.TopLeft()) && m_displayRect.PtInRect(shown.BottomRight()))) {
+        const QPointF middle((over.left + over.right) / 2, (over.top + over.bottom) / 2);
+        ShowZoomed(CentredOn(m_transform, middle, PictureSize(), QSizeF(ClientSize())));
+    }
     Invalidate(FALSE);
 }
 
@@ -61,8 +82,7 @@ void CVeilcutView::OnCoverFaces()
             covered = covered || (i != spare && CentreInside(after.ellipses[i], face));
         if (covered)
             continue;
-        const CoverEllipse over = ToPicture(
-            EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()), m_transform);
+        const CoverEllipse over = EllipseOverFaceInPicture(face);
         if (spare < after.ellipses.size()) {
             after.ellipses[spare] = over;
             after.selected = spare;

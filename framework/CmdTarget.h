@@ -150,6 +150,8 @@ protected:                                                  \
 #define ON_WM_LBUTTONUP() afx::MouseEntry<ThisClass, &ThisClass::OnLButtonUp>(WM_LBUTTONUP),
 #define ON_WM_MOUSEMOVE() afx::MouseEntry<ThisClass, &ThisClass::OnMouseMove>(WM_MOUSEMOVE),
 #define ON_WM_RBUTTONDOWN() afx::MouseEntry<ThisClass, &ThisClass::OnRButtonDown>(WM_RBUTTONDOWN),
+#define ON_WM_MBUTTONDOWN() afx::MouseEntry<ThisClass, &ThisClass::OnMButtonDown>(WM_MBUTTONDOWN),
+#define ON_WM_MBUTTONUP() afx::MouseEntry<ThisClass, &ThisClass::OnMButtonUp>(WM_MBUTTONUP),
 #define ON_WM_KEYDOWN() afx::KeyEntry<ThisClass, &ThisClass::OnKeyDown>(WM_KEYDOWN),
 #define ON_WM_MOUSEWHEEL() afx::WheelEntry<ThisClass, &ThisClass::OnMouseWheel>(),
 

@@ -16,9 +16,14 @@ UINT AfxVirtualKey(int qtKey)
 {
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
         return UINT(0x41 + (qtKey - Qt::Key_A));
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return UINT(0x30 + (qtKey - Qt::Key_0));
     switch (qtKey) {
     case Qt::Key_Left: return VK_LEFT;
     case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: return VK_OEM_PLUS;
+    case Qt::Key_Minus: return VK_OEM_MINUS;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: return VK_TAB;
     case Qt::Key_Backspace: return VK_BACK;
@@ -91,15 +96,18 @@ CPoint CView::ClientPoint(QMouseEvent* event)
 
 void CView::mousePressEvent(QMouseEvent* event)
 {
-    const UINT message = event->button() == Qt::LeftButton    ? WM_LBUTTONDOWN
-                         : event->button() == Qt::RightButton ? WM_RBUTTONDOWN
-                                                              : 0;
+    const UINT message = event->button() == Qt::LeftButton     ? WM_LBUTTONDOWN
+                         : event->button() == Qt::RightButton  ? WM_RBUTTONDOWN
+                         : event->button() == Qt::MiddleButton ? WM_MBUTTONDOWN
+                                                               : 0;
     DispatchMouse(message, 0, ClientPoint(event), [&] { QWidget::mousePressEvent(event); });
 }
 
 void CView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const UINT message = event->button() == Qt::LeftButton ? WM_LBUTTONUP : 0;
+    const UINT message = event->button() == Qt::LeftButton     ? WM_LBUTTONUP
+                         : event->button() == Qt::MiddleButton ? WM_MBUTTONUP
+                                                               : 0;
     DispatchMouse(message, 0, ClientPoint(event), [&] { QWidget::mouseReleaseEvent(event); });
 }
 

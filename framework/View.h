@@ -25,9 +25,12 @@ constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
-// The platform's virtual-key code for a letter, an arrow, Tab (Shift+Tab
-// too), Backspace, Insert or Delete; 0 for any other key, which gets Qt's
-// default handling.
+// The key that types '=' and '+', and the one that types '-'.
+constexpr UINT VK_OEM_PLUS = 0xBB;
+constexpr UINT VK_OEM_MINUS = 0xBD;
+// The platform's virtual-key code for a letter, a digit, an arrow, Tab
+// (Shift+Tab too), Backspace, Insert, Delete, '+' (or '=') or '-'; 0 for any
+// other key, which gets Qt's default handling.
 UINT AfxVirtualKey(int qtKey);
 // Negative while `virtualKey` (VK_SHIFT) was held down when the key being
 // handled was pressed.

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 // The real program in a real X window, or in a Wayland compositor whose
@@ -514,6 +515,76 @@ TEST_F(RealWindowOnWayland, DragIsHeldInsideThePicture)
     Keys(QStringLiteral("alt+f x"));
     ASSERT_TRUE(program.waitForFinished(15000)) << "it did not close";
     EXPECT_EQ(program.exitCode(), 0) << ReadAll(said).toStdString();
+}
+
+// Zoomed in with the wheel over a small face, Insert puts an ellipse of the
+// usual screen size over it: four notches later that is 1.25^4 times smaller
+// in the picture, and the saved file is burnt exactly there.
+TEST_F(RealWindow, WheelZoomsOntoASmallFaceAndTheBurnLandsOnIt)
+{
+    constexpr unsigned kW = 1200, kH = 900;
+    // A dark disc of 36 picture pixels around (900, 600), rows from the top.
+    const auto inFace = [](int x, int yFromTop) { return std::hypot(x - 900.0, yFromTop - 600.0) <= 18.0; };
+    const auto colour = [&](unsigned x, unsigned y) {
+        return inFace(int(x), int(kH - 1 - y)) ? Bgr{0, 10, 10} : Bgr{0, BYTE(40 + y % 170), BYTE(40 + x % 170)};
+    };
+    const BitmapPtr original = MakePicture(kW, kH, colour);
+    const QString source = folder + QStringLiteral("/people.bmp");
+    ASSERT_TRUE(FreeImage_Save(FIF_BMP, original.get(), QFile::encodeName(source).constData(), 0));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder);
+    program.start(QStringLiteral(VEILCUT_BINARY), {source});
+    ASSERT_FALSE(FocusWindow(QStringLiteral("^people.bmp - Veilcut$")).isEmpty());
+    const CPoint pointer = Pointer(), view(pointer.x - 8, pointer.y + 15);
+    const CRect shown = DisplayOnScreen(view, kW, kH);
+    const double fitted = std::min(double(kScreenWidth - view.x) / kW, double(kScreenHeight - view.y) / kH);
+    ASSERT_GT(fitted * 1.1, 1.0);
+    ASSERT_LT(fitted * 1.1, 1.25) << "four notches from here are 1.25^4";
+    const double zoomed = 1.25 * 1.25 * 1.25 * 1.25;
+
+    // The face's centre on the screen, and the picture point the pointer is on.
+    const CPoint over(int(shown.left + 900 * fitted), int(shown.bottom - (kH - 600) * fitted));
+    const double px = (over.x - shown.left) / fitted, py = kH - (shown.bottom - over.y) / fitted;
+    Xdo({QStringLiteral("mousemove"), QString::number(over.x), QString::number(over.y)});
+    for (int notch = 0; notch < 4; ++notch)
+        Xdo({QStringLiteral("click"), QStringLiteral("4")});
+    const BitmapPtr screen = Screenshot(QStringLiteral("zoomed"));
+    // The face, 36 picture pixels wide, is now about 88 screen pixels wide around the pointer.
+    for (const CPoint p : {CPoint(over.x - 38, over.y), CPoint(over.x + 38, over.y), CPoint(over.x, over.y - 38)})
+        EXPECT_EQ(PixelAt(screen.get(), unsigned(p.x), kScreenHeight - 1 - unsigned(p.y)), (Bgr{0, 10, 10}))
+            << "at " << p.x << ", " << p.y;
+    Keys(QStringLiteral("Insert"));
+    Screenshot(QStringLiteral("covered"));
+
+    Keys(QStringLiteral("alt+f a"));
+    AnswerFileDialog(QStringLiteral("^Save As"), folder + QStringLiteral("/hidden.bmp"));
+    WaitForFile(folder + QStringLiteral("/hidden.bmp"));
+    FocusWindow(QStringLiteral("^people.bmp - Veilcut$"));
+    Keys(QStringLiteral("alt+f x"));
+    ASSERT_TRUE(program.waitForFinished(10000));
+
+    const BitmapPtr saved(FreeImage_Load(FIF_BMP, QFile::encodeName(folder + "/hidden.bmp").constData(), 0));
+    ASSERT_TRUE(saved);
+    // Only the new ellipse reaches the face's surroundings; its burnt
+    // bounding box is 100 by 150 screen pixels at the zoom, within a pixel of rounding.
+    const CRect around(700, 350, 1100, 850);
+    CRect burnt(INT_MAX, INT_MAX, INT_MIN, INT_MIN);
+    for (int y = around.top; y < around.bottom; ++y) {
+        for (int x = around.left; x < around.right; ++x) {
+            const Bgr pixel = PixelAt(saved.get(), unsigned(x), kH - 1 - unsigned(y));
+            const bool gray = pixel == Bgr{153, 153, 153};
+            if (inFace(x, y)) {
+                ASSERT_TRUE(gray) << "face pixel " << x << ", " << y << " shows";
+            }
+            if (gray)
+                burnt = CRect(std::min(burnt.left, x), std::min(burnt.top, y), std::max(burnt.right, x + 1),
+                              std::max(burnt.bottom, y + 1));
+        }
+    }
+    EXPECT_NEAR(burnt.left, px - 50 / zoomed, 1.5);
+    EXPECT_NEAR(burnt.right, px + 50 / zoomed, 1.5);
+    EXPECT_NEAR(burnt.top, py - 75 / zoomed, 1.5);
+    EXPECT_NEAR(burnt.bottom, py + 75 / zoomed, 1.5);
 }
 
 } // namespace

@@ -94,6 +94,10 @@ TEST_F(KeyCommands, HotKeysListComesFromTheMenuBarAndF1)
                              "\nInsert\t=\tAdd ellipse\nDelete\t=\tDelete ellipse (also Backspace)\n" +
                              "Tab\t=\tSelect next ellipse (Shift+Tab: previous)\n" +
                              "\nCtrl+Z\t=\tUndo (also Alt+Backspace)\nCtrl+Y\t=\tRedo (also Ctrl+Shift+Z)\n" +
+                             "\nMouse wheel\t=\tZoom in or out at the pointer (up to 400 %)\n" +
+                             "+ (or =), -\t=\tZoom in, out\n0\t=\tWhole picture\n" +
+                             "Middle mouse-button drag = move the zoomed picture\n"
+                             "                         (also left button beside the ellipses)\n" +
                              "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     for (QAction* entry : session.frame()->menuBar()->actions()) {
         if (entry->text() == QStringLiteral("Hot keys"))

@@ -119,9 +119,9 @@ TEST_F(FitToViewTest, FillsTheClientAndRecordsTheLayout)
         EXPECT_LE(std::abs(2 * view->m_origin.x - (r.left + r.right)), 1);
         EXPECT_EQ(view->m_clipRect, CRect(CPoint(view->mapToGlobal(QPoint(r.left, r.top))),
                                           CPoint(view->mapToGlobal(QPoint(r.right, r.bottom)))));
-        ASSERT_NE(doc->m_display, nullptr);
-        EXPECT_EQ(int(FreeImage_GetWidth(doc->m_display.get())), r.Width());
-        EXPECT_EQ(int(FreeImage_GetHeight(doc->m_display.get())), r.Height());
+        ASSERT_FALSE(doc->m_display.isNull());
+        EXPECT_EQ(doc->m_display.width(), r.Width());
+        EXPECT_EQ(doc->m_display.height(), r.Height());
     }
 }
 
@@ -215,8 +215,8 @@ TEST_F(FitToViewTest, ResizeLaysOutAgainOverTheSamePicturePixels)
         EXPECT_EQ(doc->PictureEllipses(), before);
         EXPECT_EQ(view->m_origin, DisplayOrigin(r));
         const BitmapPtr expected(FreeImage_Allocate(r.Width(), r.Height(), 24));
-        ResamplePixelByPixel(doc->m_picture.get(), 900, 600, fresh.scale, expected.get());
-        EXPECT_EQ(DescribeDifference(expected.get(), doc->m_display.get()), "");
+        ResamplePixelByPixel(doc->m_picture.get(), 900, 600, SourceArea{fresh.scale}, expected.get());
+        EXPECT_EQ(DescribeDifference(expected.get(), doc->m_display), "");
     }
     EXPECT_FALSE(doc->IsModified());
 }
@@ -270,7 +270,7 @@ TEST_F(FitToViewTest, ResizeWithoutALaidOutPictureLaysNothingOut)
     session.doc()->m_picture.reset(FreeImage_Allocate(64, 48, 24));
     Resize(500, 350);
     EXPECT_EQ(session.view()->m_clientRect, CRect());
-    EXPECT_EQ(session.doc()->m_display, nullptr);
+    EXPECT_TRUE(session.doc()->m_display.isNull());
     EXPECT_TRUE(session.doc()->m_firstLayout);
 }
 

@@ -50,29 +50,50 @@ RGBQUAD OracleSample(FIBITMAP* picture, double x, double y)
                    OracleChannel(p, &RGBQUAD::rgbRed, fx, fy), 0};
 }
 
-BitmapPtr OracleResample(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+// Zoomed in, a display pixel shows the picture pixel its position falls in.
+RGBQUAD OracleNearest(FIBITMAP* picture, double x, double y)
+{
+    RGBQUAD quad{};
+    FreeImage_GetPixelColor(picture, unsigned(std::floor(x)), unsigned(std::floor(y)), &quad);
+    return quad;
+}
+
+BitmapPtr OracleResample(FIBITMAP* picture, unsigned width, unsigned height, const SourceArea& area,
                          unsigned displayWidth, unsigned displayHeight)
 {
+    const bool nearest = area.rule == SampleRule::Nearest;
+    // The bilinear rule needs the next pixel to the right and above as well.
+    const double endX = nearest ? width : width - 1.0, endY = nearest ? height : height - 1.0;
     BitmapPtr display = MakeDisplay(displayWidth, displayHeight);
     for (unsigned y = 0; y < displayHeight; ++y) {
         for (unsigned x = 0; x < displayWidth; ++x) {
-            const double sx = x / scale, sy = y / scale;
+            const double sx = area.left + x / area.scale, sy = area.bottom + y / area.scale;
             RGBQUAD quad{kFill.blue, kFill.green, kFill.red, 0};
-            if (sx < width - 1.0 && sy < height - 1.0)
-                quad = OracleSample(picture, sx, sy);
+            if (sx >= 0 && sy >= 0 && sx < endX && sy < endY)
+                quad = nearest ? OracleNearest(picture, sx, sy) : OracleSample(picture, sx, sy);
             FreeImage_SetPixelColor(display.get(), x, y, &quad);
         }
     }
     return display;
 }
 
-BitmapPtr Resample(FIBITMAP* picture, double scale, unsigned displayWidth, unsigned displayHeight,
+BitmapPtr OracleResample(FIBITMAP* picture, unsigned width, unsigned height, double scale,
+                         unsigned displayWidth, unsigned displayHeight)
+{
+    return OracleResample(picture, width, height, SourceArea{scale}, displayWidth, displayHeight);
+}
+
+BitmapPtr ResampledCopy(FIBITMAP* picture, const SourceArea& area, unsigned displayWidth, unsigned displayHeight,
                    ResampleRoute route = ResampleRoute::Fastest)
 {
     BitmapPtr display = MakeDisplay(displayWidth, displayHeight);
-    ResampleBilinear(picture, FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), scale,
-                     display.get(), route);
+    Resample(picture, FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), area, display.get(), route);
     return display;
+}
+
+BitmapPtr ResampledCopy(FIBITMAP* picture, double scale, unsigned displayWidth, unsigned displayHeight)
+{
+    return ResampledCopy(picture, SourceArea{scale}, displayWidth, displayHeight);
 }
 
 // True when every pixel with x0 <= x < x1 and y0 <= y < y1 shows the fill colour.
@@ -89,7 +110,7 @@ bool IsAllFill(FIBITMAP* dib, unsigned x0, unsigned y0, unsigned x1, unsigned y1
 TEST(ResamplingWorkedValues, ScaleOneCopiesPixelsAndFillsLastColumnAndTopLine)
 {
     const BitmapPtr picture = MakeNoisePicture(5, 4, 11);
-    const BitmapPtr display = Resample(picture.get(), 1.0, 5, 4);
+    const BitmapPtr display = ResampledCopy(picture.get(), 1.0, 5, 4);
     for (unsigned y = 0; y < 4; ++y) {
         for (unsigned x = 0; x < 5; ++x) {
             const Bgr expected = (x == 4 || y == 3) ? kFill : PixelAt(picture.get(), x, y);
@@ -131,21 +152,21 @@ TEST(ResamplingWorkedValues, QuarterAcrossHalfUpWeightsAndChannel)
 TEST(ResamplingWorkedValues, UniformThirtySevenAtScalePointThreeGivesThirtySix)
 {
     const BitmapPtr picture = MakeUniform(20, 20, 37);
-    const BitmapPtr display = Resample(picture.get(), 0.3, 6, 6);
+    const BitmapPtr display = ResampledCopy(picture.get(), 0.3, 6, 6);
     EXPECT_EQ(PixelAt(display.get(), 1, 1), (Bgr{36, 36, 36}));
 }
 
 TEST(ResamplingWorkedValues, OnePixelWideOrHighGivesAllFill)
 {
     for (const auto& [w, h] : {std::pair{1u, 6u}, std::pair{6u, 1u}}) {
-        const BitmapPtr display = Resample(MakeNoisePicture(w, h, 3).get(), 1.5, 9, 9);
+        const BitmapPtr display = ResampledCopy(MakeNoisePicture(w, h, 3).get(), 1.5, 9, 9);
         EXPECT_TRUE(IsAllFill(display.get(), 0, 0, 9, 9)) << w << "x" << h;
     }
 }
 
 TEST(ResamplingWorkedValues, EnlargedPictureHasFillBandsOfScaleWidth)
 {
-    const BitmapPtr display = Resample(MakeUniform(4, 3, 200).get(), 3.0, 12, 9);
+    const BitmapPtr display = ResampledCopy(MakeUniform(4, 3, 200).get(), 3.0, 12, 9);
     for (unsigned x = 0; x < 12; ++x)
         EXPECT_EQ(IsAllFill(display.get(), x, 0, x + 1, 9), x >= 9) << "column " << x;
     for (unsigned y = 0; y < 9; ++y)
@@ -164,41 +185,65 @@ TEST(SampleBilinear, FlagsNeighboursOutsideAndKeepsReservedByte)
     }
 }
 
+// Every case is made both as a bitmap and straight into the painter's
+// upright image, by both routes.
 TEST(ResamplingAgainstOracle, MatchesByteForByte)
 {
+    constexpr SampleRule kBilinear = SampleRule::Bilinear, kNearest = SampleRule::Nearest;
     struct Case {
         const char* name;
         unsigned w, h;
-        double scale;
+        SourceArea area;
         unsigned dw, dh;
     };
     std::vector<Case> cases = {
-        {"enlarge 1.7", 13, 11, 1.7, 22, 19},
-        {"enlarge 4", 5, 4, 4.0, 20, 16},
-        {"reduce 0.3", 40, 30, 0.3, 12, 9},
-        {"reduce like a big photo", 600, 400, 905.0 / 4000.0, 136, 91},
-        {"exactly 1", 9, 7, 1.0, 9, 7},
-        {"display larger than the picture", 10, 8, 1.5, 21, 17},
-        {"one pixel wide", 1, 6, 2.0, 2, 12},
-        {"one pixel high", 6, 1, 2.0, 12, 2},
+        {"enlarge 1.7", 13, 11, {1.7}, 22, 19},
+        {"enlarge 4", 5, 4, {4.0}, 20, 16},
+        {"reduce 0.3", 40, 30, {0.3}, 12, 9},
+        {"reduce like a big photo", 600, 400, {905.0 / 4000.0}, 136, 91},
+        {"exactly 1", 9, 7, {1.0}, 9, 7},
+        {"display larger than the picture", 10, 8, {1.5}, 21, 17},
+        {"one pixel wide", 1, 6, {2.0}, 2, 12},
+        {"one pixel high", 6, 1, {2.0}, 12, 2},
+        // The visible part of a zoomed picture: an area from a fractional origin.
+        {"reduced part from a fractional origin", 40, 30, {0.7, 3.25, 5.6, kBilinear}, 20, 15},
+        {"reduced part reaching past the corner", 50, 40, {0.5, 30.3, 20.7, kBilinear}, 30, 25},
+        {"bilinear part at 1 from a fractional origin", 30, 20, {1.0, 4.5, 3.25, kBilinear}, 20, 12},
+        {"nearest at 1 from a whole origin", 30, 20, {1.0, 4.0, 3.0, kNearest}, 20, 12},
+        {"nearest at 1.25 from a fractional origin", 30, 20, {1.25, 2.6, 7.3, kNearest}, 25, 14},
+        {"nearest at 4", 30, 20, {4.0, 10.75, 6.5, kNearest}, 44, 37},
+        {"nearest reaching past the corner", 20, 15, {3.0, 12.4, 9.1, kNearest}, 30, 25},
+        {"nearest of one pixel", 1, 1, {4.0, 0.0, 0.0, kNearest}, 6, 6},
+        {"area starting left of and below the picture", 12, 10, {2.0, -2.5, -1.25, kNearest}, 20, 20},
     };
-    for (unsigned w = 1; w <= 9; ++w)
-        cases.push_back({"row padding", w, 5, 1.25, w, 6});
+    for (unsigned w = 1; w <= 9; ++w) {
+        cases.push_back({"row padding", w, 5, {1.25}, w, 6});
+        cases.push_back({"row padding, nearest", w, 5, {2.0, 0.5, 0.5, kNearest}, 2 * w - 1, 9});
+    }
     // Large copies are made in two halves by two threads.
-    cases.insert(cases.end(), {{"one thread, just below two", 600, 400, 0.4, 255, 256},
-                               {"two halves, odd height and width", 997, 703, 0.37, 369, 261},
-                               {"two halves, sampling the last column", 1000, 700, 0.5, 500, 350},
-                               {"two halves, enlarged with fill bands", 151, 103, 2.9, 438, 299}});
+    cases.insert(cases.end(),
+                 {{"one thread, just below two", 600, 400, {0.4}, 255, 256},
+                  {"two halves, odd height and width", 997, 703, {0.37}, 369, 261},
+                  {"two halves, sampling the last column", 1000, 700, {0.5}, 500, 350},
+                  {"two halves, enlarged with fill bands", 151, 103, {2.9}, 438, 299},
+                  {"two halves of a reduced part", 997, 703, {0.8, 123.4, 56.7, kBilinear}, 600, 400},
+                  {"two halves of a part at 2.5, nearest", 997, 703, {2.5, 501.3, 300.9, kNearest}, 500, 300},
+                  {"two halves of a part at 4 reaching the corner", 301, 203, {4.0, 150.2, 90.8, kNearest}, 620,
+                   460}});
 
     unsigned seed = 100;
     for (const Case& c : cases) {
         const BitmapPtr picture = MakeNoisePicture(c.w, c.h, ++seed);
-        const BitmapPtr expected = OracleResample(picture.get(), c.w, c.h, c.scale, c.dw, c.dh);
+        const BitmapPtr expected = OracleResample(picture.get(), c.w, c.h, c.area, c.dw, c.dh);
         for (const ResampleRoute route : {ResampleRoute::Fastest, ResampleRoute::Plain}) {
-            const BitmapPtr actual = Resample(picture.get(), c.scale, c.dw, c.dh, route);
-            EXPECT_EQ(DescribeDifference(expected.get(), actual.get()), "")
-                << c.name << ": " << c.w << "x" << c.h << " at " << c.scale
-                << (route == ResampleRoute::Plain ? ", plain" : ", fastest");
+            SCOPED_TRACE(testing::Message() << c.name << ": " << c.w << "x" << c.h << " at " << c.area.scale
+                                            << " from " << c.area.left << ", " << c.area.bottom
+                                            << (route == ResampleRoute::Plain ? ", plain" : ", fastest"));
+            const BitmapPtr bitmap = ResampledCopy(picture.get(), c.area, c.dw, c.dh, route);
+            EXPECT_EQ(DescribeDifference(expected.get(), bitmap.get()), "");
+            const QImage image = ResampleToImage(picture.get(), c.w, c.h, c.area, QSize(int(c.dw), int(c.dh)), route);
+            EXPECT_EQ(DescribeDifference(expected.get(), image), "");
+            EXPECT_EQ(image.format(), QImage::Format_RGB32);
         }
     }
 }
@@ -210,7 +255,7 @@ TEST(ResamplingAgainstOracle, UniformPicturesMatchDownToWeightRounding)
     for (const BYTE value : {BYTE(37), BYTE(200), BYTE(255)}) {
         const BitmapPtr picture = MakeUniform(24, 24, value);
         const BitmapPtr expected = OracleResample(picture.get(), 24, 24, 1.7, 40, 40);
-        const BitmapPtr actual = Resample(picture.get(), 1.7, 40, 40);
+        const BitmapPtr actual = ResampledCopy(picture.get(), 1.7, 40, 40);
         EXPECT_EQ(DescribeDifference(expected.get(), actual.get()), "") << "value " << int(value);
     }
 }
@@ -220,7 +265,7 @@ TEST(ResamplingAgainstOracle, InsideTestUsesTheSizePassedIn)
     const BitmapPtr picture = MakeNoisePicture(10, 10, 7);
     const BitmapPtr expected = OracleResample(picture.get(), 7, 6, 1.3, 13, 13);
     BitmapPtr actual = MakeDisplay(13, 13);
-    ResampleBilinear(picture.get(), 7, 6, 1.3, actual.get());
+    Resample(picture.get(), 7, 6, SourceArea{1.3}, actual.get());
     EXPECT_EQ(DescribeDifference(expected.get(), actual.get()), "");
 }
 
@@ -229,49 +274,36 @@ TEST(ResamplingAgainstOracle, PictureOfAnotherDepthStillMatches)
     const BitmapPtr noise = MakeNoisePicture(9, 7, 8);
     const BitmapPtr picture(FreeImage_ConvertTo32Bits(noise.get()));
     const BitmapPtr expected = OracleResample(picture.get(), 9, 7, 1.6, 15, 11);
-    const BitmapPtr actual = Resample(picture.get(), 1.6, 15, 11);
+    const BitmapPtr actual = ResampledCopy(picture.get(), 1.6, 15, 11);
     EXPECT_EQ(DescribeDifference(expected.get(), actual.get()), "");
 }
 
-TEST(ToTopDownImage, FlipsRowsAndKeepsColours)
+TEST(ResampleToImage, NothingToShowGivesNullImage)
 {
-    constexpr unsigned kHeight = 3;
-    for (unsigned width = 1; width <= 9; ++width) {
-        const BitmapPtr display = MakeNoisePicture(width, kHeight, width);
-        const QImage image = ToTopDownImage(display.get());
-        ASSERT_EQ(image.size(), QSize(int(width), int(kHeight))) << "width " << width;
-        for (unsigned y = 0; y < kHeight; ++y) {
-            for (unsigned x = 0; x < width; ++x) {
-                const Bgr c = PixelAt(display.get(), x, y);
-                EXPECT_EQ(image.pixel(int(x), int(kHeight - 1 - y)), qRgb(c.red, c.green, c.blue))
-                    << "width " << width << " at " << x << ", " << y;
-            }
-        }
-    }
-}
-
-TEST(ToTopDownImage, NothingToShowGivesNullImage)
-{
-    EXPECT_TRUE(ToTopDownImage(nullptr).isNull());
-    const BitmapPtr gray(FreeImage_Allocate(4, 4, 8));
-    EXPECT_TRUE(ToTopDownImage(gray.get()).isNull());
+    const BitmapPtr picture = MakeNoisePicture(4, 4, 3);
+    EXPECT_TRUE(ResampleToImage(nullptr, 4, 4, SourceArea{}, QSize(4, 4)).isNull());
+    for (const QSize size : {QSize(0, 4), QSize(4, 0), QSize(-1, -1)})
+        EXPECT_TRUE(ResampleToImage(picture.get(), 4, 4, SourceArea{}, size).isNull()) << size.width();
 }
 
 // On a screen with more device pixels than view pixels the photo is resampled
-// for the device pixels, by the same rule, and covers the same view pixels.
-TEST(DeviceImage, UsesEveryDevicePixelOfTheDisplayRectangle)
+// for the device pixels, by the same rule over the same area, and covers the
+// same view pixels.
+TEST(DisplayImage, UsesEveryDevicePixelOfTheDisplayRectangle)
 {
     const BitmapPtr picture = MakeNoisePicture(37, 23, 11);
-    const double scale = 5.3;
-    const unsigned w = 196, h = 122;   // the display copy at that scale
-    const BitmapPtr display = Resample(picture.get(), scale, w, h);
-    for (const double ratio : {1.0, 1.5, 2.0}) {
-        SCOPED_TRACE(ratio);
-        const QImage image = DeviceImage(picture.get(), 37, 23, scale, display.get(), ratio);
-        const unsigned dw = unsigned(std::lround(w * ratio)), dh = unsigned(std::lround(h * ratio));
-        const BitmapPtr expected = OracleResample(picture.get(), 37, 23, scale * ratio, dw, dh);
-        EXPECT_EQ(image.devicePixelRatio(), ratio);
-        EXPECT_EQ(image.deviceIndependentSize().toSize(), QSize(int(w), int(h)));
-        EXPECT_EQ(image, ToTopDownImage(expected.get()).copy());
+    const unsigned w = 196, h = 122;   // the display rectangle at scale 5.3
+    for (const SourceArea area : {SourceArea{5.3}, SourceArea{0.8, 3.5, 2.25}, SourceArea{3.0, 2.5, 1.5, SampleRule::Nearest}}) {
+        for (const double ratio : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << "scale " << area.scale << ", ratio " << ratio);
+            const QImage image = DisplayImage(picture.get(), 37, 23, area, QSize(int(w), int(h)), ratio);
+            const unsigned dw = unsigned(std::lround(w * ratio)), dh = unsigned(std::lround(h * ratio));
+            SourceArea device = area;
+            device.scale *= ratio;
+            const BitmapPtr expected = OracleResample(picture.get(), 37, 23, device, dw, dh);
+            EXPECT_EQ(image.devicePixelRatio(), ratio);
+            EXPECT_EQ(image.deviceIndependentSize().toSize(), QSize(int(w), int(h)));
+            EXPECT_EQ(DescribeDifference(expected.get(), image), "");
+        }
     }
 }

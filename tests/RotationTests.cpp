@@ -229,9 +229,9 @@ TEST_P(RotateCommandCases, TurnsLaysOutAnewCarriesTheEllipseAndMarksModified)
     EXPECT_EQ(view()->m_origin, CPoint(959, 0));
     EXPECT_EQ(doc()->PictureEllipses().at(0),
               TurnedBurn(before, c.command, int(c.picture.width), int(c.picture.height)));
-    ASSERT_NE(doc()->m_display, nullptr);
-    EXPECT_EQ(int(FreeImage_GetWidth(doc()->m_display.get())), c.displayRect.Width());
-    EXPECT_EQ(int(FreeImage_GetHeight(doc()->m_display.get())), c.displayRect.Height());
+    ASSERT_FALSE(doc()->m_display.isNull());
+    EXPECT_EQ(doc()->m_display.width(), c.displayRect.Width());
+    EXPECT_EQ(doc()->m_display.height(), c.displayRect.Height());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -239,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(Rotation, RotateCommandCases, ::testing::ValuesIn(kTurn
 
 struct DocumentState {
     FIBITMAP* picture;
-    FIBITMAP* display;
+    qint64 display;
     BOOL modified;
     CRect pictureRect, displayRect, ellipse;
     double scale;
@@ -248,7 +248,7 @@ struct DocumentState {
 
 DocumentState StateOf(CVeilcutDoc* doc, CVeilcutView* view)
 {
-    return {doc->m_picture.get(), doc->m_display.get(), doc->IsModified(), doc->m_pictureRect,
+    return {doc->m_picture.get(), doc->m_display.cacheKey(), doc->IsModified(), doc->m_pictureRect,
             view->m_displayRect, view->SelectedRect(), doc->m_scale};
 }
 

@@ -152,7 +152,7 @@ TEST_F(SaveCommandTest, SavedFileCarriesTheEllipseMappedToPicturePixels)
 {
     ShowPicture();
     // Display pixel under the ellipse centre (201, 180): (201, 600 - 1 - 180).
-    ASSERT_NE(PixelAt(doc()->m_display.get(), 201, 419), kGray);
+    ASSERT_NE(PixelAt(doc()->m_display, 201, 419), kGray);
     session.dialogs.ChooseFile(Path("one.bmp"));
     session.Command(ID_FILE_SAVE_AS);
 
@@ -168,7 +168,7 @@ TEST_F(SaveCommandTest, SavedFileCarriesTheEllipseMappedToPicturePixels)
     EXPECT_EQ(PixelAt(saved.get(), 101, 210), kGray);
     EXPECT_EQ(PixelAt(saved.get(), 52, 172), PixelAt(original.get(), 52, 172));
     EXPECT_EQ(PixelAt(saved.get(), 150, 250), PixelAt(original.get(), 150, 250));
-    EXPECT_EQ(PixelAt(doc()->m_display.get(), 201, 419), kGray);
+    EXPECT_EQ(PixelAt(doc()->m_display, 201, 419), kGray);
 
     // Moved and saved again: both ellipses end up in the picture and the second file.
     session.view()->PlaceSelected(CRect(500, 300, 700, 500));   // (250, 50) - (350, 150)
@@ -206,7 +206,7 @@ TEST_F(SaveCommandTest, FailedWriteKeepsTheModifiedFlagAndLeavesNoFile)
         EXPECT_TRUE(doc()->IsModified());
         // The picture is as before the save, so the next one burns only what is covered then.
         EXPECT_EQ(DescribeDifference(original.get(), doc()->m_picture.get()), "");
-        EXPECT_NE(PixelAt(doc()->m_display.get(), 201, 419), kGray);
+        EXPECT_NE(PixelAt(doc()->m_display, 201, 419), kGray);
         EXPECT_EQ(Entries(folder), QStringList({"plain", "taken.bmp"}));
     }
     EXPECT_EQ(Entries(Path("taken.bmp")), QStringList({"keep.txt"}));

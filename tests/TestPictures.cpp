@@ -40,17 +40,22 @@ Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y)
     return Bgr{q.rgbBlue, q.rgbGreen, q.rgbRed};
 }
 
-std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual)
+Bgr PixelAt(const QImage& display, unsigned x, unsigned y)
+{
+    const QRgb p = display.pixel(int(x), display.height() - 1 - int(y));
+    return Bgr{BYTE(qBlue(p)), BYTE(qGreen(p)), BYTE(qRed(p))};
+}
+
+namespace {
+
+template <typename Actual>
+std::string DescribeDifferenceOf(FIBITMAP* expected, const Actual& actual, unsigned actualWidth,
+                                 unsigned actualHeight)
 {
     std::ostringstream out;
-    if (!expected || !actual) {
-        out << "missing bitmap: expected " << expected << ", actual " << actual;
-        return out.str();
-    }
     const unsigned w = FreeImage_GetWidth(expected), h = FreeImage_GetHeight(expected);
-    if (w != FreeImage_GetWidth(actual) || h != FreeImage_GetHeight(actual)) {
-        out << "size differs: expected " << w << "x" << h << ", actual "
-            << FreeImage_GetWidth(actual) << "x" << FreeImage_GetHeight(actual);
+    if (w != actualWidth || h != actualHeight) {
+        out << "size differs: expected " << w << "x" << h << ", actual " << actualWidth << "x" << actualHeight;
         return out.str();
     }
     for (unsigned y = 0; y < h; ++y) {
@@ -65,6 +70,25 @@ std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual)
         }
     }
     return {};
+}
+
+}  // namespace
+
+std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual)
+{
+    if (!expected || !actual) {
+        std::ostringstream out;
+        out << "missing bitmap: expected " << expected << ", actual " << actual;
+        return out.str();
+    }
+    return DescribeDifferenceOf(expected, actual, FreeImage_GetWidth(actual), FreeImage_GetHeight(actual));
+}
+
+std::string DescribeDifference(FIBITMAP* expected, const QImage& actual)
+{
+    if (!expected || actual.isNull())
+        return "missing picture";
+    return DescribeDifferenceOf(expected, actual, unsigned(actual.width()), unsigned(actual.height()));
 }
 
 void PaintExpectedEllipse(FIBITMAP* picture, int x0, int y0, int x1, int y1)

@@ -5,6 +5,7 @@
 
 #include <FreeImage.h>
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -24,10 +25,14 @@ BitmapPtr MakePicture(unsigned width, unsigned height,
 BitmapPtr MakeNoisePicture(unsigned width, unsigned height, unsigned seed);
 
 Bgr PixelAt(FIBITMAP* dib, unsigned x, unsigned y);
+// Pixel (x, y) of an upright display copy, y counted from the bottom as in a bitmap.
+Bgr PixelAt(const QImage& display, unsigned x, unsigned y);
 
 // Empty when both bitmaps have the same size and the same blue, green and red
 // bytes; otherwise says where the first difference is and what both hold.
 std::string DescribeDifference(FIBITMAP* expected, FIBITMAP* actual);
+// The same against an upright display copy, read as PixelAt reads it.
+std::string DescribeDifference(FIBITMAP* expected, const QImage& actual);
 
 // The picture FreeImage itself reads from `path`, without the program's guards.
 BitmapPtr PlainLoad(FREE_IMAGE_FORMAT format, const QString& path, int flags = 0);

@@ -30,7 +30,7 @@ Rgb At(const QImage& image, int x, int y)
     return {qRed(p), qGreen(p), qBlue(p)};
 }
 
-Rgb DisplayAt(FIBITMAP* display, int x, int y)
+Rgb DisplayAt(const QImage& display, int x, int y)
 {
     const Bgr c = PixelAt(display, unsigned(x), unsigned(y));
     return {c.red, c.green, c.blue};
@@ -73,7 +73,7 @@ protected:
     Rgb Shown(int x, int y)
     {
         const CRect d = session.view()->m_displayRect;
-        return DisplayAt(session.doc()->m_display.get(), x - d.left, d.bottom - 1 - y);
+        return DisplayAt(session.doc()->m_display, x - d.left, d.bottom - 1 - y);
     }
 
     AppSession session;
@@ -102,7 +102,7 @@ TEST_F(ViewPaintingTest, DisplayCopyIsShownOneToOneAndUpright)
     const std::pair<int, int> samples[] = {{0, 0}, {399, 0}, {399, 599}, {3, 300}, {200, 100}, {17, 511}, {398, 2}};
     for (const auto& [x, y] : samples) {
         SCOPED_TRACE(testing::Message() << "display pixel " << x << ", " << y);
-        EXPECT_EQ(At(image, d.left + x, d.bottom - 1 - y), DisplayAt(session.doc()->m_display.get(), x, y));
+        EXPECT_EQ(At(image, d.left + x, d.bottom - 1 - y), DisplayAt(session.doc()->m_display, x, y));
     }
     EXPECT_EQ(At(image, 100, 300), kWhite);
     EXPECT_EQ(At(image, 700, 10), kWhite);
