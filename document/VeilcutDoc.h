@@ -49,6 +49,8 @@ public:
     // Declared in this order so that the display copy goes first.
     BitmapPtr m_picture;
     BitmapPtr m_display;
+    // The format the picture was read in (FIF_UNKNOWN before any), whatever its file is called.
+    FREE_IMAGE_FORMAT m_sourceFormat = FIF_UNKNOWN;
     CString m_programDir;
     CString m_fileName;
     CString m_openDir;
@@ -74,8 +76,9 @@ private:
     void ReplacePicture(BitmapPtr picture);
     // Replaces the picture by its turned copy, lays it out anew and marks the document modified.
     void TurnQuarter(QuarterTurn turn);
-    // Loads and converts to 24 bits; false with the user told why.
-    bool LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags);
+    // Loads whatever format the file's bytes are in, upright and at 24 bits;
+    // false with the user told why.
+    bool LoadPicture(const CString& path);
 };
 
 // The folder of a path, ending in a separator.

@@ -7,6 +7,10 @@
 // is not heard. A listener made on a worker thread must live inside one of
 // the thread that started the worker, which keeps the process-wide callback
 // in place meanwhile.
+// Whether a decoder's message says the pixels are cut short or wrong; skipped
+// stray bytes and unknown markers leave them intact.
+bool MeansDamage(const char* message);
+
 class DecoderComplaints {
 public:
     DecoderComplaints();
