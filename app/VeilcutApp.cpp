@@ -50,11 +50,18 @@ BOOL CVeilcutApp::InitInstance()
 
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
-    if (!ProcessShellCommand(cmdInfo))
-        return FALSE;
+    return ShowWindowThenOpen(cmdInfo);
+}
 
+BOOL CVeilcutApp::ShowWindowThenOpen(CCommandLineInfo& cmdInfo)
+{
+    CCommandLineInfo empty;
+    if (!ProcessShellCommand(empty))
+        return FALSE;
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
     m_pMainWnd->UpdateWindow();
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen)
+        ProcessShellCommand(cmdInfo);
     return TRUE;
 }
 
