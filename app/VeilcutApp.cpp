@@ -28,9 +28,9 @@ CVeilcutApp::CVeilcutApp()
     m_pszVersion = QStringLiteral(VEILCUT_VERSION);
     m_commandLineTexts = {
         QStringLiteral("Usage: %1 [PICTURE]\n"
-                       "Hides a face in a photograph: open a JPEG or BMP picture, cover the face\n"
-                       "with the ellipse and save a masked copy.\n\n"
-                       "  PICTURE     a .jpg, .jpeg or .bmp file to open at start\n"
+                       "Hides a face in a photograph: open a picture, cover the face with the\n"
+                       "ellipse and save a masked copy.\n\n"
+                       "  PICTURE     a JPEG, PNG, WebP, HEIC, TIFF or BMP file to open at start\n"
                        "  --help      show this help and exit\n"
                        "  --version   show the version and exit\n"),
         QStringLiteral("only one picture can be opened at a time"),
