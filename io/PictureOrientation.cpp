@@ -52,23 +52,49 @@ struct Transpose {
     bool rowsReversed;
 };
 
+// Rows counted from the top, reached by stepping the pitch.
+struct TopRows {
+    explicit TopRows(FIBITMAP* dib)
+        : top(FreeImage_GetScanLine(dib, int(FreeImage_GetHeight(dib) - 1))),
+          pitch(std::ptrdiff_t(FreeImage_GetPitch(dib)))
+    {
+    }
+    BYTE* operator[](unsigned y) const { return top - std::ptrdiff_t(y) * pitch; }
+    BYTE* top;
+    std::ptrdiff_t pitch;
+};
+
+// Copies source columns c0 .. c1 - 1 of the rows for shown columns x0 .. x1 - 1
+// into the buffer, one buffer row per source row.
+void GatherBlock(const TopRows& source, unsigned H, Transpose how, unsigned c0, unsigned c1, unsigned x0,
+                 unsigned x1, BYTE* buffer)
+{
+    const std::size_t offset = 3 * std::size_t(c0);
+    for (unsigned x = x0; x < x1; ++x, buffer += kBufferPitch) {
+        const BYTE* in = source[how.rowsReversed ? H - 1 - x : x] + offset;
+        // A fixed length lets the compiler copy a whole band without a call.
+        if (c1 - c0 == kBandColumns)
+            std::memcpy(buffer, in, kBufferPitch);
+        else
+            std::memcpy(buffer, in, 3 * std::size_t(c1 - c0));
+    }
+}
+
 BitmapPtr TransposeCopy(FIBITMAP* source, Transpose how)
 {
     const unsigned W = FreeImage_GetWidth(source), H = FreeImage_GetHeight(source);
     BitmapPtr shown(FreeImage_Allocate(int(H), int(W), 24, 0, 0, 0));
     if (!shown)
         return nullptr;
+    const TopRows sourceRows(source), shownRows(shown.get());
     std::vector<BYTE> buffer(kBufferPitch * kBlockRows);
     for (unsigned c0 = 0; c0 < W; c0 += kBandColumns) {
         const unsigned c1 = std::min(c0 + kBandColumns, W);
         for (unsigned x0 = 0; x0 < H; x0 += kBlockRows) {
             const unsigned x1 = std::min(x0 + kBlockRows, H);
-            BYTE* gathered = buffer.data();
-            for (unsigned x = x0; x < x1; ++x, gathered += kBufferPitch)
-                std::memcpy(gathered, TopRow(source, how.rowsReversed ? H - 1 - x : x) + 3 * std::size_t(c0),
-                            3 * std::size_t(c1 - c0));
+            GatherBlock(sourceRows, H, how, c0, c1, x0, x1, buffer.data());
             for (unsigned c = c0; c < c1; ++c) {
-                BYTE* out = TopRow(shown.get(), how.columnsReversed ? W - 1 - c : c) + 3 * std::size_t(x0);
+                BYTE* out = shownRows[how.columnsReversed ? W - 1 - c : c] + 3 * std::size_t(x0);
                 const BYTE* in = buffer.data() + 3 * std::size_t(c - c0);
                 for (unsigned x = x0; x < x1; ++x, in += kBufferPitch, out += 3)
                     std::memcpy(out, in, 3);
