@@ -47,13 +47,18 @@ std::uint64_t HeldBitmapBytes(std::uint64_t width, std::uint64_t height, unsigne
     return bitsPerPixel == 24 ? decoded : decoded + BitmapBytes(width, height, 24);
 }
 
-bool ClaimsMoreThanItsBytes(FREE_IMAGE_FORMAT format, std::uint64_t width, std::uint64_t height,
-                            std::uint64_t fileBytes)
+bool ClaimsMorePixelsPerByte(std::uint64_t pixelsPerByte, std::uint64_t width, std::uint64_t height,
+                             std::uint64_t fileBytes)
 {
     if (width > kMaxSide || height > kMaxSide)
         return true;
-    const std::uint64_t perByte = MaxPixelsPerByte(format);
-    return fileBytes < UINT64_MAX / perByte && width * height > std::max(kClaimFloor, fileBytes * perByte);
+    return fileBytes < UINT64_MAX / pixelsPerByte && width * height > std::max(kClaimFloor, fileBytes * pixelsPerByte);
+}
+
+bool ClaimsMoreThanItsBytes(FREE_IMAGE_FORMAT format, std::uint64_t width, std::uint64_t height,
+                            std::uint64_t fileBytes)
+{
+    return ClaimsMorePixelsPerByte(MaxPixelsPerByte(format), width, height, fileBytes);
 }
 
 bool ClaimTooLarge(FREE_IMAGE_FORMAT format, std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel,

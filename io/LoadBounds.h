@@ -18,6 +18,11 @@ std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bi
 // converted to while it is still held.
 std::uint64_t HeldBitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel);
 
+// A file of `fileBytes` bytes that claims more than `pixelsPerByte` pixels
+// for each of them (up to 2048 x 2048 every claim passes).
+bool ClaimsMorePixelsPerByte(std::uint64_t pixelsPerByte, std::uint64_t width, std::uint64_t height,
+                             std::uint64_t fileBytes);
+
 // A file of `fileBytes` bytes that claims more pixels than the format's
 // encoders ever pack into that many bytes.
 bool ClaimsMoreThanItsBytes(FREE_IMAGE_FORMAT format, std::uint64_t width, std::uint64_t height,

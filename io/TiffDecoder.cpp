@@ -2,6 +2,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -81,12 +82,14 @@ BYTE OverWhite(std::uint32_t channel, std::uint32_t alpha)
     return BYTE(value > 255 ? 255 : value);
 }
 
-void CopyRaster(const std::vector<std::uint32_t>& raster, FIBITMAP* dib)
+// Rows first..first + count - 1 of the raster into the bitmap, which keeps
+// its bottom row first.
+void CopyRows(const std::vector<std::uint32_t>& raster, unsigned first, unsigned count, FIBITMAP* dib)
 {
     const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
-    for (unsigned y = 0; y < height; ++y) {
-        const std::uint32_t* in = raster.data() + std::size_t(y) * width;
-        BYTE* out = FreeImage_GetScanLine(dib, int(height - 1 - y));
+    for (unsigned row = 0; row < count; ++row) {
+        const std::uint32_t* in = raster.data() + std::size_t(row) * width;
+        BYTE* out = FreeImage_GetScanLine(dib, int(height - 1 - (first + row)));
         for (unsigned x = 0; x < width; ++x, out += 3) {
             const std::uint32_t alpha = TIFFGetA(in[x]);
             out[FI_RGBA_RED] = OverWhite(TIFFGetR(in[x]), alpha);
@@ -94,6 +97,67 @@ void CopyRaster(const std::vector<std::uint32_t>& raster, FIBITMAP* dib)
             out[FI_RGBA_BLUE] = OverWhite(TIFFGetB(in[x]), alpha);
         }
     }
+}
+
+struct ImageEnder {
+    void operator()(TIFFRGBAImage* image) const { TIFFRGBAImageEnd(image); }
+};
+
+// Reads the pixels a band of rows at a time through a raster that stays in
+// the cache, and lays each band over white into the bitmap. Asked for the
+// orientation it is stored in, libtiff neither turns nor mirrors: the first
+// row read is the first stored row. False when libtiff could not read all.
+bool ReadPixels(TIFF* tiff, std::uint16_t orientation, FIBITMAP* dib)
+{
+    constexpr unsigned kBandRows = 32;
+    char refusal[1024];
+    TIFFRGBAImage image{};
+    if (!TIFFRGBAImageBegin(&image, tiff, 0, refusal))
+        return false;
+    const std::unique_ptr<TIFFRGBAImage, ImageEnder> ender(&image);
+    image.req_orientation = orientation;
+    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    std::vector<std::uint32_t> raster(std::size_t(width) * kBandRows);
+    bool complete = true;
+    for (unsigned first = 0; first < height; first += kBandRows) {
+        const unsigned count = std::min(kBandRows, height - first);
+        std::fill(raster.begin(), raster.end(), 0);
+        image.row_offset = int(first);
+        complete = TIFFRGBAImageGet(&image, raster.data(), width, count) != 0 && complete;
+        CopyRows(raster, first, count, dib);
+    }
+    return complete;
+}
+
+// Pixels one byte of the file may stand for, sixteen times what its
+// compression can unpack from a byte at most: deflate 1032 bytes, LZW a
+// string of up to 4096 bytes for 12 bits (2731), PackBits 128 for 2. The
+// fax codings pack a blank row into a bit; they keep the measured bound of
+// the format (a blank page, group 4).
+std::uint64_t PixelsPerByte(TIFF* tiff)
+{
+    std::uint16_t compression = COMPRESSION_NONE, bitsPerSample = 1, samples = 1;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    std::uint64_t bytesPerByte = 0;
+    switch (compression) {
+    case COMPRESSION_NONE: bytesPerByte = 1; break;
+    case COMPRESSION_PACKBITS: bytesPerByte = 64; break;
+    case COMPRESSION_LZW: bytesPerByte = 2731; break;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: bytesPerByte = 1032; break;
+    default: return 0;
+    }
+    const std::uint64_t bitsPerPixel = std::max<std::uint64_t>(1, std::uint64_t(bitsPerSample) * samples);
+    return std::max<std::uint64_t>(1, 16 * bytesPerByte * 8 / bitsPerPixel);
+}
+
+bool ClaimsTooMuch(TIFF* tiff, std::uint32_t width, std::uint32_t height, std::uint64_t fileBytes)
+{
+    const std::uint64_t perByte = PixelsPerByte(tiff);
+    return (perByte != 0 && ClaimsMorePixelsPerByte(perByte, width, height, fileBytes)) ||
+           ClaimTooLarge(FIF_TIFF, width, height, 24, fileBytes);
 }
 
 } // namespace
@@ -114,24 +178,19 @@ DecodedPicture DecodeTiff(const PictureBytes& bytes)
     if (!tiff || !TIFFRGBAImageOK(tiff.get(), refusal) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
         !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0)
         return RefusedPicture(PictureLoadFailure::Unreadable);
-    if (ClaimTooLarge(FIF_TIFF, width, height, 32, bytes.size))
+    // The bitmap and a band of the raster.
+    if (ClaimsTooMuch(tiff.get(), width, height, bytes.size))
         return RefusedPicture(PictureLoadFailure::TooLarge);
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
     DecodedPicture decoded;
     decoded.orientation = OrientationFromTag(orientation);
-    std::vector<std::uint32_t> raster(std::size_t(width) * height, 0);
-    // Asked for the orientation it is stored in, libtiff neither turns nor
-    // mirrors: the first row of the raster is the first stored row.
-    const int errorsBefore = source.errors;
-    const bool complete = TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(),
-                                                    orientation >= 1 && orientation <= 8 ? orientation
-                                                                                         : ORIENTATION_TOPLEFT,
-                                                    0) != 0;
-    decoded.damaged = !complete || source.errors > errorsBefore;
     decoded.bitmap.reset(FreeImage_Allocate(int(width), int(height), 24));
     if (!decoded.bitmap)
         return RefusedPicture(PictureLoadFailure::TooLarge);
-    CopyRaster(raster, decoded.bitmap.get());
+    const int errorsBefore = source.errors;
+    const bool complete = ReadPixels(tiff.get(), orientation >= 1 && orientation <= 8 ? orientation : ORIENTATION_TOPLEFT,
+                                     decoded.bitmap.get());
+    decoded.damaged = !complete || source.errors > errorsBefore;
     return decoded;
 }
