@@ -57,9 +57,17 @@ DecodedPicture Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags)
     return decoded;
 }
 
-Orientation OrientationOfPiece(const PictureBytes& bytes, BytePiece piece)
+// The decoder reads the kept pieces alone; the orientation comes from the
+// Exif block it never sees.
+DecodedPicture DecodePieces(const PictureBytes& bytes, const std::vector<BytePiece>& kept, BytePiece exif,
+                            FREE_IMAGE_FORMAT format, int flags)
 {
-    return ExifOrientationOf(bytes.data + piece.offset, piece.length);
+    PieceStream stream(bytes);
+    for (const BytePiece& piece : kept)
+        stream.AppendFromSource(piece);
+    DecodedPicture decoded = Decode(stream, format, flags);
+    decoded.orientation = ExifOrientationOf(bytes.data + exif.offset, exif.length);
+    return decoded;
 }
 
 // The size is read from the frame header before the decoder sees a byte. A
@@ -73,12 +81,7 @@ DecodedPicture DecodeJpeg(const PictureBytes& bytes, int flags)
     if (JpegPeakBytes(layout->frame) > kMaxPixelBytes ||
         ClaimsMoreThanItsBytes(FIF_JPEG, layout->frame.width, layout->frame.height, bytes.size))
         return RefusedPicture(PictureLoadFailure::TooLarge);
-    PieceStream stream(bytes);
-    for (const BytePiece& piece : layout->kept)
-        stream.AppendFromSource(piece);
-    DecodedPicture decoded = Decode(stream, FIF_JPEG, flags);
-    decoded.orientation = OrientationOfPiece(bytes, layout->exif);
-    return decoded;
+    return DecodePieces(bytes, layout->kept, layout->exif, FIF_JPEG, flags);
 }
 
 DecodedPicture DecodePng(const PictureBytes& bytes, int flags)
@@ -88,12 +91,7 @@ DecodedPicture DecodePng(const PictureBytes& bytes, int flags)
         return RefusedPicture(PictureLoadFailure::Unreadable);
     if (ClaimTooLarge(FIF_PNG, layout->width, layout->height, layout->decodedBits, bytes.size))
         return RefusedPicture(PictureLoadFailure::TooLarge);
-    PieceStream stream(bytes);
-    for (const BytePiece& piece : layout->kept)
-        stream.AppendFromSource(piece);
-    DecodedPicture decoded = Decode(stream, FIF_PNG, flags);
-    decoded.orientation = OrientationOfPiece(bytes, layout->exif);
-    return decoded;
+    return DecodePieces(bytes, layout->kept, layout->exif, FIF_PNG, flags);
 }
 
 // The header alone says how much memory the pixels would take, without

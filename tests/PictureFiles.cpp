@@ -25,6 +25,8 @@ QByteArray LittleEndian32(quint32 value)
     return QByteArray(bytes, 4);
 }
 
+// The tests' EncodePicture again: the corpus maker and the bench use these
+// files without GoogleTest.
 QByteArray EncodeWithFreeImage(FREE_IMAGE_FORMAT format, FIBITMAP* picture)
 {
     FIMEMORY* memory = FreeImage_OpenMemory();

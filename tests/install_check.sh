@@ -13,7 +13,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 test -x "$prefix/bin/Veilcut"
 # The lower-case command is a link to the program.
 test "$(readlink "$prefix/bin/veilcut")" = Veilcut
-"$prefix/bin/veilcut" --version | grep -q "^Veilcut $version$"
+test "$("$prefix/bin/veilcut" --version)" = "Veilcut $version"
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 grep -qx 'Exec=Veilcut %f' "$prefix/share/applications/$id.desktop"
 for type in image/jpeg image/bmp image/png image/webp image/heif image/heic image/tiff; do
@@ -31,7 +31,9 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/package" > /dev/nu
 deb="$scratch/package/veilcut_${version}_$(dpkg --print-architecture).deb"
 diff <(cd "$prefix" && find . ! -type d | sed 's|^\./|./usr/|' | sort) \
      <(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort)
-dpkg-deb -c "$deb" | grep -q '\./usr/bin/veilcut -> Veilcut$'
+# grep -q would end the listing early, which pipefail takes for a failure.
+listing=$(dpkg-deb -c "$deb")
+grep -q '\./usr/bin/veilcut -> Veilcut$' <<< "$listing"
 test "$(dpkg-deb -f "$deb" Package)" = veilcut
 test "$(dpkg-deb -f "$deb" Version)" = "$version"
 test "$(dpkg-deb -f "$deb" Section)" = graphics
