@@ -29,9 +29,9 @@ CVeilcutApp::CVeilcutApp()
     m_pszVersion = QStringLiteral(VEILCUT_VERSION);
     m_commandLineTexts = {
         QStringLiteral("Usage: %1 [PICTURE]\n"
-                       "Hides a face in a photograph: open a JPEG or BMP picture, cover the face\n"
-                       "with the ellipse and save a masked copy.\n\n"
-                       "  PICTURE     a .jpg, .jpeg or .bmp file to open at start\n"
+                       "Hides a face in a photograph: open a picture, cover the face with the\n"
+                       "ellipse and save a masked copy.\n\n"
+                       "  PICTURE     a JPEG, PNG, WebP, HEIC, TIFF or BMP file to open at start\n"
                        "  --help      show this help and exit\n"
                        "  --version   show the version and exit\n"),
         QStringLiteral("only one picture can be opened at a time"),
@@ -52,11 +52,18 @@ BOOL CVeilcutApp::InitInstance()
 
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
-    if (!ProcessShellCommand(cmdInfo))
-        return FALSE;
+    return ShowWindowThenOpen(cmdInfo);
+}
 
+BOOL CVeilcutApp::ShowWindowThenOpen(CCommandLineInfo& cmdInfo)
+{
+    CCommandLineInfo empty;
+    if (!ProcessShellCommand(empty))
+        return FALSE;
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
     m_pMainWnd->UpdateWindow();
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen)
+        ProcessShellCommand(cmdInfo);
     return TRUE;
 }
 

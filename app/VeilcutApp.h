@@ -9,6 +9,11 @@ public:
     CVeilcutApp();
 
     BOOL InitInstance() override;
+    // The main window shows first, with no picture; the picture the command
+    // line names then opens in it, and a failure is told in a box over it and
+    // in a line on the terminal, the window staying open. False when the
+    // window cannot be made.
+    BOOL ShowWindowThenOpen(CCommandLineInfo& cmdInfo);
 
     void OnAppAbout();
     // New, reachable from the document's Open command.

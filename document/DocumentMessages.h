@@ -8,7 +8,7 @@ namespace DocumentMessages {
 inline QString UnsupportedOpenFormat()
 {
     return QStringLiteral("Can't open picture, unsupported format.\n") +
-           QStringLiteral(" (supported: .bmp, .BMP, .jpg or .JPG)");
+           QStringLiteral(" (supported: JPEG, PNG, WebP, HEIC, TIFF or BMP pictures)");
 }
 inline QString LoadError() { return QStringLiteral("Can't load picture,\n") + QStringLiteral(" unknown error."); }
 inline QString TooLarge() { return QStringLiteral("Can't load picture,\n") + QStringLiteral(" it is too large."); }

@@ -6,13 +6,13 @@
 #include "app/ProgramFolder.h"
 #include "app/VeilcutApp.h"
 #include "display/VeilcutView.h"
-#include "io/DecoderComplaints.h"
 #include "document/DocumentMessages.h"
-#include "io/PictureFormats.h"
-#include "io/PictureLoader.h"
+#include "io/ContentFormat.h"
+#include "io/PictureOpening.h"
 #include "resources/resource.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 
 BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
@@ -87,7 +87,7 @@ void CVeilcutDoc::OnFileOpen()
     const int opened = m_opened;
 
     CFileDialog dialog(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                       QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.jpeg)|*.jpeg|Pict Files (*.bmp)|*.bmp||"));
+                       OpenDialogFilter());
     dialog.m_ofn.lpstrInitialDir = m_openDir;
     if (dialog.DoModal() == IDOK) {
         CWaitCursor wait;
@@ -111,16 +111,7 @@ BOOL CVeilcutDoc::OnOpenDocument(const CString& path)
 {
     if (!CDocument::OnOpenDocument(path))
         return FALSE;
-    const std::optional<PictureFormat> format = OpenFormatOf(path);
-    if (!format) {
-        AfxMessageBox(DocumentMessages::UnsupportedOpenFormat(), MB_OK, 0);
-        return FALSE;
-    }
-    ReplacePicture(nullptr);
-    // Nothing from the picture before can be taken back into this one.
-    ++m_opened;
-    m_undo.clear();
-    if (!LoadPicture(format->format, path, format->flags))
+    if (!LoadPicture(path))
         return FALSE;
     // A picture opened from the command line is named after its file, as the Open command names it.
     m_fileName = FileNameOf(path);
@@ -135,40 +126,29 @@ void CVeilcutDoc::ReplacePicture(BitmapPtr picture)
     m_faces.Forget();
 }
 
-bool CVeilcutDoc::LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags)
+bool CVeilcutDoc::LoadPicture(const CString& path)
 {
-    PictureLoadFailure failure = PictureLoadFailure::None;
-    BitmapPtr loaded;
-    bool damaged = false;
-    {
-        // The decoder fills what it could not read with gray and only warns.
-        const DecoderComplaints complaints;
-        loaded = LoadPictureFile(format, path, flags, &failure);
-        damaged = complaints.Heard();
+    // A file of no known format leaves the picture shown so far; any other
+    // lets it go before the new one is decoded.
+    if (QFileInfo(path).size() > 0 && !ContentFormatOfFile(path)) {
+        AfxMessageBox(DocumentMessages::UnsupportedOpenFormat(), MB_OK, 0);
+        return false;
     }
-    if (!loaded) {
-        AfxMessageBox(failure == PictureLoadFailure::TooLarge ? DocumentMessages::TooLarge()
-                                                               : DocumentMessages::LoadError(),
+    ReplacePicture(nullptr);
+    // Nothing from the picture before can be taken back into this one.
+    ++m_opened;
+    m_undo.clear();
+    OpenedPicture opened = OpenPictureFile(path);
+    if (!opened.picture) {
+        AfxMessageBox(opened.failure == OpenFailure::TooLarge   ? DocumentMessages::TooLarge()
+                      : opened.failure == OpenFailure::NotBitmap ? DocumentMessages::NotBitmap()
+                                                                 : DocumentMessages::LoadError(),
                       MB_OK, 0);
         return false;
     }
-    if (FreeImage_GetImageType(loaded.get()) != FIT_BITMAP) {
-        AfxMessageBox(DocumentMessages::NotBitmap(), MB_OK, 0);
-        return false;
-    }
-    if (FreeImage_GetBPP(loaded.get()) != 24) {
-        BitmapPtr converted(FreeImage_ConvertTo24Bits(loaded.get()));
-        loaded.reset();
-        if (!converted) {
-            // Nothing usable is left; say so rather than report an empty success.
-            AfxMessageBox(DocumentMessages::LoadError(), MB_OK, 0);
-            return false;
-        }
-        loaded = std::move(converted);
-    }
-    ReplacePicture(std::move(loaded));
-    m_sourceFormat = format;
-    if (damaged)
+    ReplacePicture(std::move(opened.picture));
+    m_sourceFormat = opened.format;
+    if (opened.damaged)
         AfxMessageBox(DocumentMessages::Damaged(), MB_OK, 0);
     return true;
 }

@@ -77,6 +77,8 @@ public:
     BitmapPtr m_picture;
     // What the view paints of the picture, upright and ready to copy.
     QImage m_display;
+    // The format the picture was read in (FIF_UNKNOWN before any), whatever its file is called.
+    FREE_IMAGE_FORMAT m_sourceFormat = FIF_UNKNOWN;
     CString m_programDir;
     CString m_fileName;
     CString m_openDir;
@@ -87,8 +89,6 @@ public:
     double m_scale = 1.0;
     MaskSettings m_settings;
     CRect m_pictureRect;
-    // The format the picture was read as: the save proposes its type from it.
-    FREE_IMAGE_FORMAT m_sourceFormat = FIF_JPEG;
     CRect m_maskOffset;
     // The faces of the picture for the F key, searched again once the picture changed.
     CFaceCycle m_faces;
@@ -114,11 +114,12 @@ private:
     void ReplacePicture(BitmapPtr picture);
     // Replaces the picture by its turned copy, lays it out anew and marks the document modified.
     void TurnQuarter(QuarterTurn turn);
-    // Loads and converts to 24 bits; false with the user told why.
-    bool LoadPicture(FREE_IMAGE_FORMAT format, const CString& path, int flags);
     // Burns the ellipses and writes the file; the picture in memory keeps the
     // burn only when the file was written. false with the user told why.
     bool BurnAndWrite(const PictureFormat& format, const CString& path);
+    // Loads whatever format the file's bytes are in, upright and at 24 bits;
+    // false with the user told why.
+    bool LoadPicture(const CString& path);
 };
 
 // The folder of a path, ending in a separator.

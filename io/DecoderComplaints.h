@@ -5,6 +5,11 @@
 // or check makes its own, so nothing said about another file is counted, and
 // only what is said on the thread that made it: an encoder on another thread
 // is not heard.
+
+// Whether a decoder's message says the pixels are cut short or wrong; skipped
+// stray bytes and unknown markers leave them intact.
+bool MeansDamage(const char* message);
+
 class DecoderComplaints {
 public:
     // Puts FreeImage's message callback in place for the rest of the run;

@@ -1,5 +1,7 @@
 #include "io/JpegMetadataFilter.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr uchar kMarkerPrefix = 0xFF;
@@ -112,10 +114,48 @@ std::optional<JpegFrame> ReadFrame(uchar marker, const uchar* body, std::uint64_
 
 void Keep(std::vector<BytePiece>& kept, BytePiece piece)
 {
+    if (piece.length == 0)
+        return;
     if (!kept.empty() && kept.back().offset + kept.back().length == piece.offset)
         kept.back().length += piece.length;
     else
         kept.push_back(piece);
+}
+
+bool IsExif(uchar marker, const uchar* body, std::uint64_t bodyLength)
+{
+    return marker == kApp1 && bodyLength >= 6 && std::memcmp(body, "Exif\0\0", 6) == 0;
+}
+
+// From the first scan on, everything is kept up to the image end but the APPn
+// and COM segments: the decoder reads those between and after scans as it
+// does before them, and hands them to the same metadata readers. `pos` is
+// the first byte after the first scan's header.
+void KeepScans(const uchar* bytes, std::uint64_t size, std::uint64_t from, std::uint64_t pos,
+               std::vector<BytePiece>& kept)
+{
+    for (;;) {
+        const std::optional<std::uint64_t> code = NextMarkerCode(bytes, size, pos);
+        if (!code)
+            break;
+        const uchar marker = bytes[*code];
+        if (marker == kEoi) {
+            Keep(kept, {from, *code + 1 - from});
+            return;
+        }
+        const std::uint64_t length = HasLength(marker) ? SegmentLengthAt(bytes, size, *code + 1, marker) : 0;
+        if (IsApplicationOrComment(marker)) {
+            Keep(kept, {from, *code - 1 - from});
+            // A segment cut by the end of the file takes the rest with it.
+            if (length == 0)
+                return;
+            from = *code + 1 + length;
+        } else if (HasLength(marker) && length == 0) {
+            break;
+        }
+        pos = *code + 1 + length;
+    }
+    Keep(kept, {from, size - from});
 }
 
 } // namespace
@@ -159,11 +199,13 @@ std::optional<JpegLayout> WalkJpeg(const uchar* bytes, std::uint64_t size)
             // A first scan with fewer components than the frame is followed by others.
             if (body[0] < layout.frame.components.size())
                 layout.frame.holdsAllCoefficients = true;
-            Keep(layout.kept, {start, size - start});
+            KeepScans(bytes, size, start, *code + 1 + length, layout.kept);
             return layout;
         }
         if (!IsMetadata(marker))
             Keep(layout.kept, {start, 2 + length});
+        else if (layout.exif.length == 0 && IsExif(marker, body, length - 2))
+            layout.exif = {*code + 3, length - 2};
         pos = *code + 1 + length;
     }
 }

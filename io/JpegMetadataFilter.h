@@ -23,11 +23,15 @@ struct JpegFrame {
 };
 
 // The pieces of a JPEG file the decoder is given: everything but the
-// APP1-APP13, APP15 and COM segments before the first scan, and the bytes
-// between segments that the decoder would skip anyway.
+// APP1-APP13, APP15 and COM segments before the first scan, every APPn and
+// COM segment between and after the scans, the bytes between segments before
+// the first scan that the decoder would skip anyway, and what follows the
+// image end.
 struct JpegLayout {
     std::vector<BytePiece> kept;
     JpegFrame frame;
+    // The body of the first Exif APP1 segment, from its "Exif\0\0"; empty when there is none.
+    BytePiece exif{0, 0};
 };
 
 // nullopt when the decoder would refuse the file before its first scan: no

@@ -1,7 +1,12 @@
 #include "io/PictureLoader.h"
 
 #include "io/BmpLayout.h"
+#include "io/ContentFormat.h"
+#include "io/HeifDecoder.h"
 #include "io/JpegMetadataFilter.h"
+#include "io/PngLayout.h"
+#include "io/TiffDecoder.h"
+#include "io/WebpDecoder.h"
 
 #include <QFile>
 
@@ -11,40 +16,8 @@
 
 namespace {
 
-// The program keeps every picture as 24 bits per pixel; loading one may hold
-// no more than a gigabyte at once, more would stall the machine for half a
-// minute before anything could be shown.
-constexpr std::uint64_t kMaxPixelBytes = std::uint64_t(1) << 30;
 // Every 8x8 block of a component keeps 64 two-byte coefficients.
 constexpr std::uint64_t kBlockBytes = 128;
-// Pixels a JPEG may claim for every byte of its file. The most compressible
-// pictures encoders write (one flat colour at quality 1, baseline or
-// progressive, 4:2:0, 4:4:4 or gray) carry at most 256; sixteen times that
-// leaves room for arithmetic coding and for cut files. Up to 2048 x 2048 a
-// claim costs too little to be worth refusing.
-constexpr std::uint64_t kMaxJpegPixelsPerByte = 4096;
-constexpr std::uint64_t kJpegClaimFloor = std::uint64_t(1) << 22;
-
-BitmapPtr Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
-{
-    if (failure)
-        *failure = reason;
-    return nullptr;
-}
-
-std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel)
-{
-    const std::uint64_t pitch = (width * bitsPerPixel + 31) / 32 * 4;
-    return pitch * height;
-}
-
-// The decoded bitmap at the depth FreeImage gives it, and the 24-bit copy the
-// caller converts it to while it is still held.
-std::uint64_t HeldBitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel)
-{
-    const std::uint64_t decoded = BitmapBytes(width, height, bitsPerPixel);
-    return bitsPerPixel == 24 ? decoded : decoded + BitmapBytes(width, height, 24);
-}
 
 std::uint64_t RoundUp(std::uint64_t value, std::uint64_t step)
 {
@@ -75,35 +48,50 @@ std::uint64_t JpegPeakBytes(const JpegFrame& frame)
     return frame.holdsAllCoefficients ? bitmaps + CoefficientBytes(frame) : bitmaps;
 }
 
-// A tiny file whose frame header claims a huge picture would make the decoder
+DecodedPicture Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags)
+{
+    DecodedPicture decoded;
+    decoded.bitmap.reset(stream.Load(format, flags));
+    if (!decoded.bitmap)
+        decoded.failure = PictureLoadFailure::Unreadable;
+    return decoded;
+}
+
+// The decoder reads the kept pieces alone; the orientation comes from the
+// Exif block it never sees.
+DecodedPicture DecodePieces(const PictureBytes& bytes, const std::vector<BytePiece>& kept, BytePiece exif,
+                            FREE_IMAGE_FORMAT format, int flags)
+{
+    PieceStream stream(bytes);
+    for (const BytePiece& piece : kept)
+        stream.AppendFromSource(piece);
+    DecodedPicture decoded = Decode(stream, format, flags);
+    decoded.orientation = ExifOrientationOf(bytes.data + exif.offset, exif.length);
+    return decoded;
+}
+
+// The size is read from the frame header before the decoder sees a byte. A
+// tiny file whose frame header claims a huge picture would make the decoder
 // work for seconds and fill it with gray.
-bool ClaimsTooMuchForItsBytes(const JpegFrame& frame, std::uint64_t fileBytes)
-{
-    const std::uint64_t pixels = std::uint64_t(frame.width) * frame.height;
-    return pixels > std::max(kJpegClaimFloor, fileBytes * kMaxJpegPixelsPerByte);
-}
-
-BitmapPtr Decode(PieceStream& stream, FREE_IMAGE_FORMAT format, int flags, PictureLoadFailure* failure)
-{
-    BitmapPtr dib(stream.Load(format, flags));
-    if (!dib)
-        return Fail(failure, PictureLoadFailure::Unreadable);
-    Fail(failure, PictureLoadFailure::None);
-    return dib;
-}
-
-// The size is read from the frame header before the decoder sees a byte.
-BitmapPtr LoadJpeg(const PictureBytes& bytes, int flags, PictureLoadFailure* failure)
+DecodedPicture DecodeJpeg(const PictureBytes& bytes, int flags)
 {
     const std::optional<JpegLayout> layout = WalkJpeg(bytes.data, bytes.size);
     if (!layout)
-        return Fail(failure, PictureLoadFailure::Unreadable);
-    if (JpegPeakBytes(layout->frame) > kMaxPixelBytes || ClaimsTooMuchForItsBytes(layout->frame, bytes.size))
-        return Fail(failure, PictureLoadFailure::TooLarge);
-    PieceStream stream(bytes);
-    for (const BytePiece& piece : layout->kept)
-        stream.AppendFromSource(piece);
-    return Decode(stream, FIF_JPEG, flags, failure);
+        return RefusedPicture(PictureLoadFailure::Unreadable);
+    if (JpegPeakBytes(layout->frame) > kMaxPixelBytes ||
+        ClaimsMoreThanItsBytes(FIF_JPEG, layout->frame.width, layout->frame.height, bytes.size))
+        return RefusedPicture(PictureLoadFailure::TooLarge);
+    return DecodePieces(bytes, layout->kept, layout->exif, FIF_JPEG, flags);
+}
+
+DecodedPicture DecodePng(const PictureBytes& bytes, int flags)
+{
+    const std::optional<PngLayout> layout = WalkPng(bytes.data, bytes.size);
+    if (!layout)
+        return RefusedPicture(PictureLoadFailure::Unreadable);
+    if (ClaimTooLarge(FIF_PNG, layout->width, layout->height, layout->decodedBits, bytes.size))
+        return RefusedPicture(PictureLoadFailure::TooLarge);
+    return DecodePieces(bytes, layout->kept, layout->exif, FIF_PNG, flags);
 }
 
 // The header alone says how much memory the pixels would take, without
@@ -118,13 +106,11 @@ PictureLoadFailure CheckHeader(PieceStream& stream, FREE_IMAGE_FORMAT format, in
     return bytes > kMaxPixelBytes ? PictureLoadFailure::TooLarge : PictureLoadFailure::None;
 }
 
-BitmapPtr LoadBitmapFile(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
-                         PictureLoadFailure* failure)
+DecodedPicture DecodeBmp(const PictureBytes& bytes, int flags)
 {
-    const std::optional<BmpLayout> layout =
-        format == FIF_BMP ? ReadBmpLayout(bytes.data, bytes.size) : std::optional<BmpLayout>(BmpLayout{});
+    const std::optional<BmpLayout> layout = ReadBmpLayout(bytes.data, bytes.size);
     if (!layout)
-        return Fail(failure, PictureLoadFailure::Unreadable);
+        return RefusedPicture(PictureLoadFailure::Unreadable);
     PieceStream stream(bytes);
     if (layout->replacedHeaders.isEmpty()) {
         stream.AppendFromSource({0, bytes.size});
@@ -132,34 +118,63 @@ BitmapPtr LoadBitmapFile(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, in
         stream.AppendBuffer(layout->replacedHeaders);
         stream.AppendFromSource({layout->resumeAt, bytes.size - layout->resumeAt});
     }
-    const PictureLoadFailure headerCheck = CheckHeader(stream, format, flags);
+    const PictureLoadFailure headerCheck = CheckHeader(stream, FIF_BMP, flags);
     if (headerCheck != PictureLoadFailure::None)
-        return Fail(failure, headerCheck);
+        return RefusedPicture(headerCheck);
     if (layout->pixelDataTooShort)
-        return Fail(failure, PictureLoadFailure::Unreadable);
-    return Decode(stream, format, flags, failure);
+        return RefusedPicture(PictureLoadFailure::Unreadable);
+    return Decode(stream, FIF_BMP, flags);
+}
+
+BitmapPtr Fail(PictureLoadFailure* failure, PictureLoadFailure reason)
+{
+    if (failure)
+        *failure = reason;
+    return nullptr;
 }
 
 } // namespace
 
+DecodedPicture DecodePicture(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags)
+{
+    switch (format) {
+    case FIF_JPEG:
+        return DecodeJpeg(bytes, flags);
+    case FIF_PNG:
+        return DecodePng(bytes, flags);
+    case FIF_BMP:
+        return DecodeBmp(bytes, flags);
+    case FIF_WEBP:
+        return DecodeWebp(bytes);
+    case FIF_TIFF:
+        return DecodeTiff(bytes);
+    default:
+        return format == kHeifFormat ? DecodeHeif(bytes) : RefusedPicture(PictureLoadFailure::Unreadable);
+    }
+}
+
 BitmapPtr LoadPictureBytes(FREE_IMAGE_FORMAT format, const PictureBytes& bytes, int flags,
                            PictureLoadFailure* failure)
 {
-    if (format == FIF_JPEG)
-        return LoadJpeg(bytes, flags, failure);
-    return LoadBitmapFile(format, bytes, flags, failure);
+    DecodedPicture decoded = DecodePicture(format, bytes, flags);
+    Fail(failure, decoded.failure);
+    return std::move(decoded.bitmap);
+}
+
+MappedPicture::MappedPicture(const QString& path) : m_file(path)
+{
+    if (!m_file.open(QIODevice::ReadOnly) || m_file.size() <= 0)
+        return;
+    // Only the headers are read through the mapping; the decoders of JPEG,
+    // PNG and BMP read the rest straight from the file.
+    if (const uchar* mapped = m_file.map(0, m_file.size()))
+        m_bytes = PictureBytes{mapped, std::uint64_t(m_file.size()), m_file.handle()};
 }
 
 BitmapPtr LoadPictureFile(FREE_IMAGE_FORMAT format, const QString& path, int flags, PictureLoadFailure* failure)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+    const MappedPicture file(path);
+    if (!file.IsOpen())
         return Fail(failure, PictureLoadFailure::Unreadable);
-    // Only the headers are read through the mapping; the decoder reads the
-    // rest straight from the file.
-    const uchar* mapped = file.map(0, file.size());
-    if (!mapped)
-        return Fail(failure, PictureLoadFailure::Unreadable);
-    const PictureBytes bytes{mapped, std::uint64_t(file.size()), file.handle()};
-    return LoadPictureBytes(format, bytes, flags, failure);
+    return LoadPictureBytes(format, file.Bytes(), flags, failure);
 }

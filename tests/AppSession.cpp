@@ -27,7 +27,7 @@ bool CommandEnabled(CCmdTarget* target, unsigned id)
     return ui.m_bEnabled;
 }
 
-AppSession::AppSession(const QString& commandLinePath, Settings settings)
+AppSession::AppSession(const QString& commandLinePath, Settings settings, Start start)
 {
     theApp.CloseAllDocuments();
     UseProgramProfile();
@@ -39,7 +39,7 @@ AppSession::AppSession(const QString& commandLinePath, Settings settings)
         info.m_nShellCommand = CCommandLineInfo::FileOpen;
         info.m_strFileName = commandLinePath;
     }
-    m_started = theApp.ProcessShellCommand(info);
+    m_started = start == Start::WindowFirst ? theApp.ShowWindowThenOpen(info) : theApp.ProcessShellCommand(info);
 }
 
 AppSession::~AppSession()

@@ -28,9 +28,13 @@ public:
     // Tests share one profile: a session starts from cleared settings unless
     // the test has stored some for it to read.
     enum class Settings { Cleared, AsStored };
+    // Framework: the framework's shell command alone; WindowFirst: as the
+    // program starts, the window shown before the picture opens.
+    enum class Start { Framework, WindowFirst };
 
     // An empty path starts with a new document, as an empty command line does.
-    explicit AppSession(const QString& commandLinePath = QString(), Settings settings = Settings::Cleared);
+    explicit AppSession(const QString& commandLinePath = QString(), Settings settings = Settings::Cleared,
+                        Start start = Start::Framework);
     ~AppSession();
 
     bool started() const { return m_started; }

@@ -1,6 +1,8 @@
 #include "tests/FakeDialogHost.h"
 
 #include "framework/Dialog.h"
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -18,7 +20,9 @@ FakeDialogHost::~FakeDialogHost()
 int FakeDialogHost::MessageBox(const CString& text, const CString& caption, UINT type)
 {
     const QCursor* cursor = QGuiApplication::overrideCursor();
-    messages.push_back({text, caption, type, !cursor || cursor->shape() == Qt::ArrowCursor});
+    const CWinApp* app = AfxGetApp();
+    const bool windowShown = app && app->m_pMainWnd && app->m_pMainWnd->isVisible();
+    messages.push_back({text, caption, type, !cursor || cursor->shape() == Qt::ArrowCursor, windowShown});
     if (m_messageAnswers.empty()) {
         switch (type & MB_TYPEMASK) {
         case MB_YESNOCANCEL: return IDCANCEL;

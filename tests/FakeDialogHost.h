@@ -20,6 +20,7 @@ public:
         CString caption;
         UINT type;
         bool arrowCursor;   // no wait cursor covered the box
+        bool overShownWindow; // the main window was showing beneath the box
     };
 
     // Next answers, in order; when they run out a message box answers IDOK

@@ -11,8 +11,14 @@ trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" > /dev/null
 test -x "$prefix/bin/Veilcut"
+# The lower-case command is a link to the program.
+test "$(readlink "$prefix/bin/veilcut")" = Veilcut
+test "$("$prefix/bin/veilcut" --version)" = "Veilcut $version"
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 grep -qx 'Exec=Veilcut %f' "$prefix/share/applications/$id.desktop"
+for type in image/jpeg image/bmp image/png image/webp image/heif image/heic image/tiff; do
+  grep -Eq "^MimeType=(.*;)?$type;" "$prefix/share/applications/$id.desktop" || { echo "MimeType lacks $type"; exit 1; }
+done
 for size in 16 24 32 48 64 128 256; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/veilcut.png"
   file "$icon" | grep -q "PNG image data, $size x $size"
@@ -23,15 +29,18 @@ test -s "$prefix/share/doc/veilcut/copyright"
 # The package puts the same files under /usr.
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/package" > /dev/null
 deb="$scratch/package/veilcut_${version}_$(dpkg --print-architecture).deb"
-diff <(cd "$prefix" && find . -type f | sed 's|^\./|./usr/|' | sort) \
+diff <(cd "$prefix" && find . ! -type d | sed 's|^\./|./usr/|' | sort) \
      <(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort)
+# grep -q would end the listing early, which pipefail takes for a failure.
+listing=$(dpkg-deb -c "$deb")
+grep -q '\./usr/bin/veilcut -> Veilcut$' <<< "$listing"
 test "$(dpkg-deb -f "$deb" Package)" = veilcut
 test "$(dpkg-deb -f "$deb" Version)" = "$version"
 test "$(dpkg-deb -f "$deb" Section)" = graphics
 test -n "$(dpkg-deb -f "$deb" Maintainer)"
 # The libraries it needs, found by dpkg-shlibdeps; Qt's own package brings the xcb platform plugin.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1 libwayland-client0; do
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1 libwayland-client0 libwebp7 libtiff6 libheif1; do
   grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || { echo "Depends lacks $package: $depends"; exit 1; }
 done
 # Without Qt's Wayland platform a Wayland desktop runs it through XWayland.

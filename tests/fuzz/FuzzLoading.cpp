@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes through the program's loading path, as a JPEG and as
-// a BMP: segment walk, header rewrite, size guard, FreeImage decode, and the
-// document's conversion to a 24-bit bitmap.
+// Feeds arbitrary bytes through the program's loading path: as the format
+// their first bytes announce (segment and chunk walks, size guards, every
+// decoder, alpha over white, orientation), and as a JPEG and as a BMP
+// whatever they announce.
 #include "io/PictureLoader.h"
+#include "io/PictureOpening.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +22,7 @@ void HoldAs24Bits(FIBITMAP* loaded)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const PictureBytes bytes{data, size, -1};
+    const OpenedPicture opened = OpenPictureBytes(bytes);
     for (const auto& [format, flags] : {std::pair{FIF_JPEG, JPEG_ACCURATE}, std::pair{FIF_BMP, BMP_DEFAULT}}) {
         PictureLoadFailure failure = PictureLoadFailure::None;
         if (const BitmapPtr loaded = LoadPictureBytes(format, bytes, flags, &failure))

@@ -1,7 +1,10 @@
 // Writes the fuzzing seed corpus into the folder given: small JPEGs (baseline,
 // progressive, gray, CMYK) with and without EXIF, XMP, IPTC, ICC and comment
-// segments, and BMPs of every depth and info header size.
+// segments, BMPs of every depth and info header size, and PNG, WebP, TIFF
+// and HEIC pictures with and without alpha and an orientation.
+#include "io/ContentFormat.h"
 #include "tests/BmpBuilder.h"
+#include "tests/PictureFiles.h"
 #include "tests/PictureMutants.h"
 
 #include <QByteArray>
@@ -142,6 +145,30 @@ int WriteBmps(const QString& folder)
     return written;
 }
 
+int WriteOtherFormats(const QString& folder)
+{
+    struct Kind {
+        const char* name;
+        FREE_IMAGE_FORMAT format;
+    };
+    const Kind kinds[] = {{"png", FIF_PNG}, {"webp", FIF_WEBP}, {"tif", FIF_TIFF}, {"heic", kHeifFormat}};
+    int written = 0;
+    for (const Kind& kind : kinds) {
+        for (unsigned bits : {24u, 32u}) {
+            const BitmapPtr picture = PatternBitmap(7, 5, bits);
+            written += Write(folder + QString("/%1bit.%2").arg(bits).arg(kind.name),
+                             EncodeInFormat(kind.format, picture.get()));
+            written += Write(folder + QString("/%1bit-turned.%2").arg(bits).arg(kind.name),
+                             EncodeOriented(kind.format, picture.get(), 6));
+        }
+    }
+    const BitmapPtr palette(FreeImage_ConvertTo8Bits(PatternBitmap(7, 5, 24).get()));
+    written += Write(folder + "/palette.png", EncodeInFormat(FIF_PNG, palette.get()));
+    const BitmapPtr deep(FreeImage_ConvertToType(PatternBitmap(7, 5, 24).get(), FIT_RGB16));
+    written += Write(folder + "/16bit.png", EncodeInFormat(FIF_PNG, deep.get()));
+    return written + Write(folder + "/bomb.png", ForgedPngHeader(65535, 65535));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -152,7 +179,8 @@ int main(int argc, char** argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    const int written = WriteJpegs(folder) + WriteBmps(folder) +
+    FreeImage_Initialise();
+    const int written = WriteJpegs(folder) + WriteBmps(folder) + WriteOtherFormats(folder) +
                         Write(folder + "/gray-bomb.jpg", ForgedJpegHeaders(0xC0, 18000, 18000, {0x11}, 1)) +
                         Write(folder + "/progressive-bomb.jpg",
                               ForgedJpegHeaders(0xC2, 30000, 30000, {0x22, 0x11, 0x11}, 3)) +
