@@ -8,7 +8,7 @@ std::optional<FaceBox> CFaceCycle::Next(FIBITMAP* picture)
         // Built at the first search: the detector's model takes a moment to read.
         if (!m_detector)
             m_detector = MakeFaceDetector();
-        m_search = m_detector->Find(picture);
+        m_search = m_detector->Find(picture, {});
         OrderFaces(m_search->faces);
         m_next = 0;
     }

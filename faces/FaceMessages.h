@@ -10,4 +10,9 @@ inline QString SearchFailed()
 {
     return QStringLiteral("Can't search for faces,\n") + QStringLiteral(" unknown error.");
 }
+inline QString ModelMissing(const QString& path)
+{
+    return QStringLiteral("Can't search for faces,\n") +
+           QStringLiteral(" the face model %1 is missing or damaged; reinstall Veilcut.").arg(path);
+}
 } // namespace FaceMessages

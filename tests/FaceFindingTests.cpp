@@ -15,7 +15,7 @@ namespace {
 // real detector no longer finds a face hidden by a burnt ellipse.
 struct GivenFaces : CFaceDetector {
     GivenFaces(std::vector<FaceBox> faces, int* searches) : faces(std::move(faces)), searches(searches) {}
-    FaceSearch Find(FIBITMAP* picture) override
+    FaceSearch Find(FIBITMAP* picture, const FaceProgress&) override
     {
         ++*searches;
         FaceSearch found;
@@ -87,6 +87,20 @@ TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
     ASSERT_EQ(session.dialogs.messages.size(), c.faces.empty() ? c.steps.size() : 0u);
     for (const auto& shown : session.dialogs.messages)
         EXPECT_TRUE(shown.text == FaceMessages::NoFace() && shown.arrowCursor);
+}
+
+// Without its model file F says so once per press and leaves the ellipse.
+TEST(FaceFindingWithoutModel, SaysTheModelIsMissing)
+{
+    AppSession session;
+    session.LayOutBlankPicture(640, 480, 640, 480);
+    const QString path = QStringLiteral("/nonexistent/face.onnx");
+    session.doc()->m_faces.UseDetector(MakeFaceDetector(kSmallestFaceShare, path));
+    const CRect before = session.view()->m_ellipse;
+    QTest::keyClick(session.view(), Qt::Key_F);
+    EXPECT_EQ(session.view()->m_ellipse, before);
+    ASSERT_EQ(session.dialogs.messages.size(), 1u);
+    EXPECT_EQ(session.dialogs.messages[0].text, FaceMessages::ModelMissing(path));
 }
 
 INSTANTIATE_TEST_SUITE_P(GivenBoxes, FaceFinding, ::testing::ValuesIn(kCases),
