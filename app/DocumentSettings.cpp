@@ -1,12 +1,13 @@
 #include "app/MaskSettings.h"
 #include "app/VeilcutApp.h"
+#include "display/FitLayout.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
 
 void CVeilcutDoc::LoadSettings()
 {
     m_settingsLoaded = TRUE;
-    m_settings.offsetRect = m_view->m_ellipse;
+    m_settings.offsetRect = DefaultEllipse(CPoint(0, 0));
     m_settings.color = m_view->m_color;
     m_settings.openDir = m_openDir;
     m_settings.saveDir = m_saveDir;
@@ -21,9 +22,8 @@ void CVeilcutDoc::SaveSettings()
 {
     // Until a picture has been laid out the ellipse on screen is only the
     // default; the position read at start is kept rather than thrown away.
-    if (!m_firstLayout) {
-        m_maskOffset = m_view->m_ellipse;
-        m_maskOffset.OffsetRect(-m_view->m_origin.x, -m_view->m_origin.y);
+    if (!m_firstLayout && m_covered.selected) {
+        m_maskOffset = m_view->SelectedOffset();
     }
     m_settings.offsetRect = m_maskOffset;
     m_settings.color = m_view->m_color;

@@ -39,14 +39,3 @@ CRect DefaultEllipse(CPoint origin)
 {
     return CRect(origin.x - 50, origin.y + 50, origin.x + 50, origin.y + 200);
 }
-
-CRect CarryEllipse(const CRect& ellipse, const FitLayout& from, const FitLayout& to)
-{
-    const double ratio = to.scale / from.scale;
-    // Half up also where a dragged ellipse reaches beyond the client.
-    auto x = [&](int v) { return int(std::floor(to.displayRect.left + (v - from.displayRect.left) * ratio + 0.5)); };
-    auto y = [&](int v) {
-        return int(std::floor(to.displayRect.bottom - (from.displayRect.bottom - v) * ratio + 0.5));
-    };
-    return CRect(x(ellipse.left), y(ellipse.top), x(ellipse.right), y(ellipse.bottom));
-}

@@ -17,9 +17,3 @@ CPoint DisplayOrigin(const CRect& displayRect);
 // The ellipse before any is stored, and when a stored one does not fit: 100 by 150 pixels,
 // centred under the origin, 50 pixels below it.
 CRect DefaultEllipse(CPoint origin);
-
-// The ellipse over the same part of the picture once the layout changes from
-// `from` to `to`: mapped to picture pixels by the old layout and back by the
-// new one, from the display rectangle's left and bottom edges, where the
-// display copy starts.
-CRect CarryEllipse(const CRect& ellipse, const FitLayout& from, const FitLayout& to);

@@ -3,8 +3,8 @@
 #include "document/VeilcutDoc.h"
 
 namespace {
-// What every layout does first: the picture's size, the scale, the display
-// rectangle, its origin and its place on the screen.
+// What every layout does: the picture's size, the scale, the display
+// rectangle, its origin, its place on the screen and the picture's transform.
 void FitDisplay(CVeilcutDoc& doc, CVeilcutView& view)
 {
     const unsigned w = doc.m_picture ? FreeImage_GetWidth(doc.m_picture.get()) : 0;
@@ -19,24 +19,30 @@ void FitDisplay(CVeilcutDoc& doc, CVeilcutView& view)
     view.m_origin = DisplayOrigin(view.m_displayRect);
     view.m_clipRect = view.m_displayRect;
     view.ClientToScreen(&view.m_clipRect);
+    view.m_transform = FittedTransform(view.m_displayRect, doc.m_scale, h);
 }
 } // namespace
 
 void CVeilcutDoc::FitToView()
 {
     CVeilcutView& view = *m_view;
-    if (!m_firstLayout) {
-        m_maskOffset = view.m_ellipse;
-        m_maskOffset.OffsetRect(-view.m_origin.x, -view.m_origin.y);
+    if (!m_firstLayout && m_covered.selected) {
+        m_maskOffset = view.SelectedOffset();
     }
     FitDisplay(*this, view);
 
-    view.m_ellipse = m_maskOffset;
-    view.m_ellipse.OffsetRect(view.m_origin);
-    const bool fits = view.m_displayRect.PtInRect(view.m_ellipse.TopLeft()) &&
-                      view.m_displayRect.PtInRect(view.m_ellipse.BottomRight());
+    CRect placed = m_maskOffset;
+    placed.OffsetRect(view.m_origin);
+    const bool fits = view.m_displayRect.PtInRect(placed.TopLeft()) &&
+                      view.m_displayRect.PtInRect(placed.BottomRight());
     if (!fits)
-        view.m_ellipse = DefaultEllipse(view.m_origin);
+        placed = DefaultEllipse(view.m_origin);
+    // A view too small to show anything has no picture pixels to place it on.
+    if (view.m_transform.scale > 0) {
+        m_openPlace = ToPicture(placed, view.m_transform);
+        m_covered = OnlyEllipse(*m_openPlace);
+    }
+    m_undo.clear();
 
     // Only a layout of a picture uses up the stored position; one without a
     // picture (Open cancelled at start) leaves it for the first picture.
@@ -45,20 +51,19 @@ void CVeilcutDoc::FitToView()
     view.BuildDisplayImage();
 }
 
+void CVeilcutDoc::Relayout()
+{
+    FitDisplay(*this, *m_view);
+    m_view->BuildDisplayImage();
+}
+
 bool CVeilcutDoc::RefitToView()
 {
-    CVeilcutView& view = *m_view;
     CRect client;
-    view.GetClientRect(&client);
+    m_view->GetClientRect(&client);
     // Before the first layout of a picture there is no place to keep.
-    if (!m_picture || m_firstLayout || client == view.m_clientRect)
+    if (!m_picture || m_firstLayout || client == m_view->m_clientRect)
         return false;
-    const FitLayout before{m_scale, view.m_displayRect};
-    FitDisplay(*this, view);
-    // The ellipse stays over the same part of the picture, wherever the corners land.
-    view.m_ellipse = CarryEllipse(view.m_ellipse, before, FitLayout{m_scale, view.m_displayRect});
-    m_maskOffset = view.m_ellipse;
-    m_maskOffset.OffsetRect(-view.m_origin.x, -view.m_origin.y);
-    view.BuildDisplayImage();
+    Relayout();
     return true;
 }

@@ -18,6 +18,12 @@ BEGIN_MESSAGE_MAP(CVeilcutView, CView)
     ON_WM_KEYDOWN()
     ON_WM_RBUTTONDOWN()
     ON_COMMAND(ID_HELP, &CVeilcutView::OnHotKeys)
+    ON_COMMAND(ID_EDIT_ADD_ELLIPSE, &CVeilcutView::OnAddEllipse)
+    ON_COMMAND(ID_EDIT_DELETE_ELLIPSE, &CVeilcutView::OnDeleteEllipse)
+    ON_COMMAND(ID_EDIT_COVER_FACES, &CVeilcutView::OnCoverFaces)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_ADD_ELLIPSE, &CVeilcutView::OnUpdateAddEllipse)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_DELETE_ELLIPSE, &CVeilcutView::OnUpdateDeleteEllipse)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COVER_FACES, &CVeilcutView::OnUpdateCoverFaces)
 END_MESSAGE_MAP()
 
 CVeilcutView::CVeilcutView()
@@ -54,7 +60,7 @@ void CVeilcutView::OnInitialUpdate()
         return;
     if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame()))
         frame->m_doc = doc;
-    m_ellipse = DefaultEllipse(CPoint(0, 0));
+    doc->m_covered = OnlyEllipse(ToPicture(DefaultEllipse(CPoint(0, 0)), m_transform));
     doc->LoadSettings();
     // The view has no place on the screen until the frame is shown.
     m_startPending = true;
@@ -130,4 +136,43 @@ void CVeilcutView::BuildDisplayImage()
     FIBITMAP* display = doc->m_display.get();
     ResampleBilinear(picture, w, h, doc->m_scale, display);
     m_displayImage = DeviceImage(picture, w, h, doc->m_scale, display, devicePixelRatioF());
+}
+
+CRect CVeilcutView::EllipseRect(std::size_t index) const
+{
+    return ToView(GetDocument()->m_covered.ellipses[index], m_transform);
+}
+
+std::vector<CRect> CVeilcutView::EllipseRects() const
+{
+    std::vector<CRect> shown;
+    for (const CoverEllipse& e : GetDocument()->m_covered.ellipses)
+        shown.push_back(ToView(e, m_transform));
+    return shown;
+}
+
+CRect CVeilcutView::SelectedRect() const
+{
+    const std::optional<std::size_t> selected = GetDocument()->m_covered.selected;
+    return selected ? EllipseRect(*selected) : CRect();
+}
+
+CRect CVeilcutView::SelectedOffset() const
+{
+    CRect offset = SelectedRect();
+    offset.OffsetRect(-m_origin.x, -m_origin.y);
+    return offset;
+}
+
+void CVeilcutView::PlaceSelected(const CRect& shown)
+{
+    // A view too small to show the picture maps nothing back onto it.
+    if (!(m_transform.scale > 0))
+        return;
+    CoveredAreas& covered = GetDocument()->m_covered;
+    const CoverEllipse placed = ToPicture(shown, m_transform);
+    if (covered.selected)
+        covered.ellipses[*covered.selected] = placed;
+    else
+        covered = WithAdded(covered, placed);
 }

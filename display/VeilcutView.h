@@ -2,8 +2,12 @@
 
 #include "framework/Cursor.h"
 #include "framework/View.h"
+#include "document/CoveredAreas.h"
 
 #include <QImage>
+
+#include <optional>
+#include <vector>
 
 class CVeilcutDoc;
 
@@ -26,14 +30,36 @@ public:
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnHotKeys();
-    // Bound to the F key: the ellipse over the next face found in the picture.
+    // Bound to the F key: the selected ellipse over the next face found in the picture.
     void OnFindFace();
+    // Shift+F and the Edit menu: an ellipse over every face not yet covered.
+    void OnCoverFaces();
+    // Insert and the Edit menu: a new ellipse under the pointer, or in the
+    // middle of the picture when the pointer is elsewhere.
+    void OnAddEllipse();
+    // Delete, Backspace and the Edit menu.
+    void OnDeleteEllipse();
+    void OnUpdateCoverFaces(CCmdUI* pCmdUI);
+    void OnUpdateAddEllipse(CCmdUI* pCmdUI);
+    void OnUpdateDeleteEllipse(CCmdUI* pCmdUI);
+
+    // The view rectangle of ellipse `index`, of all of them, of the selected
+    // one (empty when none is), derived from the picture pixels by m_transform.
+    CRect EllipseRect(std::size_t index) const;
+    std::vector<CRect> EllipseRects() const;
+    CRect SelectedRect() const;
+    // The selected rectangle relative to the display origin, as the profile keeps it.
+    CRect SelectedOffset() const;
+    // Puts the selected ellipse (a new one when none is selected) where the
+    // view rectangle `shown` is; no step to take back.
+    void PlaceSelected(const CRect& shown);
 
     // Rebuilds the document's display copy from the picture at the current layout.
     void BuildDisplayImage();
     void DrawCaption(CDC* pDC);
 
-    CRect m_ellipse{0, 0, 1, 1};
+    // Picture pixels to view pixels, set by every layout.
+    ViewTransform m_transform;
     CRect m_clipRect;
     CRect m_displayRect;
     CRect m_clientRect;
@@ -67,14 +93,18 @@ private:
     bool IsDragging() const;
     // The shape for the pointer at `point`, from the hit tests and the drag under way.
     HCURSOR CursorAt(CPoint point) const;
-    // Moves the dragged side, or the whole ellipse, by one pointer step.
-    void DragStep(int dx, int dy);
+    // Moves the dragged side of `shown`, or the whole of it, by one pointer step.
+    void DragStep(CRect& shown, int dx, int dy) const;
+    // Selects the next (`step` 1) or previous (-1) ellipse left to right.
+    void SelectStep(int step);
     void DrawOverlay(CDC* pDC);
     // Where the caption and the overlay can show, in client coordinates.
     QRegion OverlayRegion() const;
 
     // The display copy turned top-down once per rebuild, so a paint only copies it.
     QImage m_displayImage;
+    // The ellipses when the drag under way began, for the step Undo takes back.
+    std::optional<CoveredAreas> m_dragBefore;
     bool m_overlayRefreshQueued = false;
     bool m_startPending = false;
     bool m_refitQueued = false;

@@ -52,20 +52,29 @@ void CVeilcutView::DrawCaption(CDC* pDC)
 
 void CVeilcutView::DrawOverlay(CDC* pDC)
 {
+    const CoveredAreas& covered = GetDocument()->m_covered;
     pDC->save();
     pDC->setRenderHint(QPainter::Antialiasing, false);
     pDC->setBackgroundMode(Qt::TransparentMode);
     pDC->setClipRect(m_displayRect.ToQRect(), Qt::IntersectClip);
-    if (IsDragging()) {
-        QPen dotted(ColorOf(m_color), 0, Qt::DotLine);
-        pDC->setPen(dotted);
-        pDC->setBrush(Qt::NoBrush);
-        pDC->drawEllipse(EllipseBounds(m_ellipse));
-    } else {
-        pDC->setPen(QPen(ColorOf(m_color), 0, Qt::SolidLine));
-        pDC->setBrush(fillGray);
-        pDC->drawEllipse(EllipseBounds(m_ellipse));
-        DrawHandles(pDC, m_ellipse, m_handleSize);
+    const QPen solid(ColorOf(m_color), 0, Qt::SolidLine);
+    pDC->setPen(solid);
+    pDC->setBrush(fillGray);
+    // The selected ellipse comes last, over the others, with its handles.
+    for (std::size_t i = 0; i < covered.ellipses.size(); ++i) {
+        if (i != covered.selected)
+            pDC->drawEllipse(EllipseBounds(EllipseRect(i)));
+    }
+    if (covered.selected) {
+        const CRect selected = EllipseRect(*covered.selected);
+        if (IsDragging()) {
+            pDC->setPen(QPen(ColorOf(m_color), 0, Qt::DotLine));
+            pDC->setBrush(Qt::NoBrush);
+            pDC->drawEllipse(EllipseBounds(selected));
+        } else {
+            pDC->drawEllipse(EllipseBounds(selected));
+            DrawHandles(pDC, selected, m_handleSize);
+        }
     }
     pDC->restore();
 }
@@ -92,7 +101,7 @@ void DrawHandle(CDC* pDC, CPoint c, int h)
 
 QRegion CVeilcutView::OverlayRegion() const
 {
-    QRect overlay = m_ellipse.ToQRect().normalized();
+    QRect overlay = SelectedRect().ToQRect().normalized();
     overlay.adjust(-m_handleSize - 1, -m_handleSize - 1, m_handleSize + 1, m_handleSize + 1);
     const QFontMetrics metrics(font());
     const QRect captionRect(m_displayRect.left + 5, m_displayRect.top + 2,

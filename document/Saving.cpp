@@ -47,12 +47,14 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
         return FALSE;
     }
-    const PictureEllipse ellipse = MapEllipseToPicture(m_view->m_ellipse, m_view->m_displayRect, m_scale);
-    BurnEllipse(m_picture.get(), unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
+    const std::vector<PictureEllipse> ellipses = PictureEllipses();
+    for (const PictureEllipse& ellipse : ellipses)
+        BurnEllipse(m_picture.get(), unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
     // A face now hidden is not to be offered again.
     m_faces.Forget();
 
-    const bool written = WritePictureFile(m_picture.get(), format->format, format->flags, path, ellipse);
+    const bool written = WritePictureFile(m_picture.get(), format->format, format->flags, path,
+                                           ellipses.empty() ? PictureEllipse{} : ellipses.front());
     if (!written)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
     else

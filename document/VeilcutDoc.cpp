@@ -23,6 +23,10 @@ BEGIN_MESSAGE_MAP(CVeilcutDoc, CDocument)
     ON_UPDATE_COMMAND_UI(ID_ROTATE_LEFT, &CVeilcutDoc::OnUpdateRotateLeft)
     ON_UPDATE_COMMAND_UI(ID_ROTATE_RIGHT, &CVeilcutDoc::OnUpdateRotateRight)
     ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CVeilcutDoc::OnUpdateFileSaveAs)
+    ON_COMMAND(ID_EDIT_UNDO, &CVeilcutDoc::OnEditUndo)
+    ON_COMMAND(ID_EDIT_REDO, &CVeilcutDoc::OnEditRedo)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, &CVeilcutDoc::OnUpdateEditUndo)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, &CVeilcutDoc::OnUpdateEditRedo)
 END_MESSAGE_MAP()
 
 
@@ -80,6 +84,7 @@ void CVeilcutDoc::OnFileOpen()
         return;
     }
     VeilcutApp().FileNew();
+    const int opened = m_opened;
 
     CFileDialog dialog(TRUE, CString(), CString(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                        QStringLiteral("Pict Files (*.jpg)|*.jpg|Pict Files (*.jpeg)|*.jpeg|Pict Files (*.bmp)|*.bmp||"));
@@ -94,7 +99,11 @@ void CVeilcutDoc::OnFileOpen()
         m_fileName = QStringLiteral("Nameless");
     }
     SetTitle(m_fileName);
-    FitToView();
+    // The same picture still shown (dialog cancelled, name refused) keeps its ellipses.
+    if (opened == m_opened)
+        Relayout();
+    else
+        FitToView();
     m_view->Invalidate(TRUE);
 }
 
@@ -108,6 +117,9 @@ BOOL CVeilcutDoc::OnOpenDocument(const CString& path)
         return FALSE;
     }
     ReplacePicture(nullptr);
+    // Nothing from the picture before can be taken back into this one.
+    ++m_opened;
+    m_undo.clear();
     if (!LoadPicture(format->format, path, format->flags))
         return FALSE;
     // A picture opened from the command line is named after its file, as the Open command names it.

@@ -4,10 +4,15 @@
 #include "framework/Document.h"
 #include "app/MaskSettings.h"
 #include "io/BitmapPtr.h"
+#include "document/CoveredAreas.h"
 #include "document/PictureRotation.h"
 #include "faces/FaceCycle.h"
+#include "io/MaskBurn.h"
 
 #include <FreeImage.h>
+#include <QUndoStack>
+
+#include <vector>
 
 class CCmdUI;
 class CVeilcutView;
@@ -25,6 +30,8 @@ public:
     BOOL OnSaveDocument(const CString& path) override;
     BOOL SaveModified() override;
     BOOL CanCloseFrame(CFrameWnd* frame) override;
+    // Cleared, it also forgets the turns made since the last save or open.
+    void SetModifiedFlag(BOOL bModified = TRUE) override;
 
     void OnFileOpen();
     void OnFileSaveAs();
@@ -35,12 +42,31 @@ public:
     void OnUpdateRotateLeft(CCmdUI* pCmdUI);
     void OnUpdateRotateRight(CCmdUI* pCmdUI);
     void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnUpdateEditUndo(CCmdUI* pCmdUI);
+    void OnUpdateEditRedo(CCmdUI* pCmdUI);
 
-    // Fits the picture into the view, places the ellipse and rebuilds the display copy.
+    // The layout of a newly opened picture: fits it into the view, places its
+    // one ellipse and rebuilds the display copy.
     void FitToView();
-    // After the view changed size: the same fit, with the ellipse kept over
-    // the same part of the picture. False when there was nothing to lay out.
+    // Fits the picture into the view again; the ellipses stay where they are on the picture.
+    void Relayout();
+    // After the view changed size: Relayout. False when there was nothing to lay out.
     bool RefitToView();
+
+    // Every ellipse in the picture pixels the burn paints.
+    std::vector<PictureEllipse> PictureEllipses() const;
+    // Makes `after` the covered areas as one step that Undo takes back.
+    void ChangeCovered(const CoveredAreas& after);
+    // Records the change from `before` to the current covered areas as one
+    // step, if an ellipse moved (a drag made live).
+    void RecordCoverChange(const CoveredAreas& before);
+    // Shows `areas` as the covered areas, without a step (undo and redo).
+    void ShowCovered(const CoveredAreas& areas);
+    // Turns the picture and shows `areas` with it; `turns` is +1 for a turn, -1
+    // for one taken back. False when there was no room for the turned copy.
+    bool ApplyTurn(QuarterTurn turn, const CoveredAreas& areas, int turns);
     // The ellipse offset, colour and folders from and to the profile.
     void LoadSettings();
     void SaveSettings();
@@ -62,6 +88,16 @@ public:
     CRect m_maskOffset;
     // The faces of the picture for the F key, searched again once the picture changed.
     CFaceCycle m_faces;
+    // What is covered, in picture pixels; the view derives its rectangles from it.
+    CoveredAreas m_covered;
+    // The one ellipse as the last Open placed it, until anything moves it.
+    std::optional<CoverEllipse> m_openPlace;
+    // Ellipse changes and turns since the picture was opened.
+    QUndoStack m_undo;
+    // Turns since the last save or open, less those taken back: not zero, the picture differs.
+    int m_turnsSinceClean = 0;
+    // Counts the pictures opened, or lost trying, to tell when Open kept the one shown.
+    int m_opened = 0;
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -25,8 +25,16 @@ void CVeilcutView::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/)
         doc->OnRotateRight();
     else if (nChar == 'T')
         doc->OnKeyT();
+    else if (nChar == 'F' && GetKeyState(VK_SHIFT) < 0)
+        OnCoverFaces();
     else if (nChar == 'F')
         OnFindFace();
+    else if (nChar == VK_INSERT)
+        OnAddEllipse();
+    else if (nChar == VK_DELETE || nChar == VK_BACK)
+        OnDeleteEllipse();
+    else if (nChar == VK_TAB)
+        SelectStep(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
     for (const ColourKey& entry : kColourKeys) {
         if (entry.key == nChar) {
             m_color = entry.colour;
@@ -56,6 +64,10 @@ void CVeilcutView::OnHotKeys()
     text += "B\t=\tBlue\nG\t=\tGreen\nR\t=\tRed\nY\t=\tYellow\nS\t=\tBlack\nW\t=\tWhite\n";
     text += "\nLeft arrow   =  Rotate Left\nRight arrow =  Rotate Right\n";
     text += "\nF\t=\tFind face (again: next face)\n";
+    text += "Shift+F\t=\tCover every face\n";
+    text += "\nInsert\t=\tAdd ellipse\nDelete\t=\tDelete ellipse (also Backspace)\n";
+    text += "Tab\t=\tSelect next ellipse (Shift+Tab: previous)\n";
+    text += "\nCtrl+Z\t=\tUndo (also Alt+Backspace)\nCtrl+Y\t=\tRedo (also Ctrl+Shift+Z)\n";
     text += "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     AfxMessageBox(text, MB_OK, 0);
 }

@@ -1,25 +1,14 @@
 #include "display/VeilcutView.h"
+#include "document/VeilcutDoc.h"
 #include "editing/EllipseHitTest.h"
-
-namespace {
-// What a press starts: the first hit in the order left, right, top, bottom, interior.
-enum class Grip { None, Left, Right, Top, Bottom, Interior };
-
-Grip GripAt(CPoint point, const CRect& ellipse, int s)
-{
-    if (PtInLeftHandle(point, ellipse, s)) return Grip::Left;
-    if (PtInRightHandle(point, ellipse, s)) return Grip::Right;
-    if (PtInTopHandle(point, ellipse, s)) return Grip::Top;
-    if (PtInBottomHandle(point, ellipse, s)) return Grip::Bottom;
-    if (PtInEllipse(point, ellipse)) return Grip::Interior;
-    return Grip::None;
-}
-} // namespace
 
 void CVeilcutView::OnLButtonDown(UINT /*nFlags*/, CPoint point)
 {
-    const Grip grip = GripAt(point, m_ellipse, m_handleSize);
-    if (grip != Grip::None) {
+    CVeilcutDoc* doc = GetDocument();
+    const std::optional<EllipseHit> hit = HitEllipse(EllipseRects(), doc->m_covered.selected, point, m_handleSize);
+    if (hit) {
+        m_dragBefore = doc->m_covered;
+        doc->m_covered.selected = hit->index;
         m_lastPoint = point;
         SetCapture();
         // Where the picture is on the screen now: the window may have moved
@@ -27,10 +16,12 @@ void CVeilcutView::OnLButtonDown(UINT /*nFlags*/, CPoint point)
         m_clipRect = m_displayRect;
         ClientToScreen(&m_clipRect);
         ClipCursor(&m_clipRect);
-        CRect grown = m_ellipse;
+        if (m_dragBefore->selected != hit->index)
+            Invalidate(FALSE);   // the handles move to another ellipse
+        CRect grown = SelectedRect();
         grown.InflateRect(m_handleSize, m_handleSize);
         InvalidateRect(&grown, FALSE);
-        switch (grip) {
+        switch (hit->grip) {
         case Grip::Left: SetCursor(m_cursorSizeWE); m_dragLeft = TRUE; break;
         case Grip::Right: SetCursor(m_cursorSizeWE); m_dragRight = TRUE; break;
         case Grip::Top: SetCursor(m_cursorSizeNS); m_dragTop = TRUE; break;
@@ -43,12 +34,14 @@ void CVeilcutView::OnLButtonDown(UINT /*nFlags*/, CPoint point)
 
 HCURSOR CVeilcutView::CursorAt(CPoint point) const
 {
-    const int s = m_handleSize;
-    if (PtInLeftHandle(point, m_ellipse, s) || PtInRightHandle(point, m_ellipse, s) || m_dragLeft || m_dragRight)
+    const std::optional<EllipseHit> hit =
+        HitEllipse(EllipseRects(), GetDocument()->m_covered.selected, point, m_handleSize);
+    const Grip grip = hit ? hit->grip : Grip::None;
+    if (grip == Grip::Left || grip == Grip::Right || m_dragLeft || m_dragRight)
         return m_cursorSizeWE;
-    if (PtInTopHandle(point, m_ellipse, s) || PtInBottomHandle(point, m_ellipse, s) || m_dragTop || m_dragBottom)
+    if (grip == Grip::Top || grip == Grip::Bottom || m_dragTop || m_dragBottom)
         return m_cursorSizeNS;
-    if (PtInEllipse(point, m_ellipse))
+    if (grip == Grip::Interior)
         return m_dragMove ? m_cursorClosedHand : m_cursorOpenHand;
     return m_cursorArrow;
 }
@@ -56,32 +49,34 @@ HCURSOR CVeilcutView::CursorAt(CPoint point) const
 void CVeilcutView::OnMouseMove(UINT /*nFlags*/, CPoint point)
 {
     SetCursor(CursorAt(point));
-    if (IsDragging()) {
-        InvalidateRect(&m_ellipse, FALSE);
-        DragStep(point.x - m_lastPoint.x, point.y - m_lastPoint.y);
-        m_ellipse.NormalizeRect();
+    if (IsDragging() && GetDocument()->m_covered.selected) {
+        CRect shown = SelectedRect();
+        InvalidateRect(&shown, FALSE);
+        DragStep(shown, point.x - m_lastPoint.x, point.y - m_lastPoint.y);
+        shown.NormalizeRect();
+        PlaceSelected(shown);
         m_lastPoint = point;
     }
     Default();
 }
 
-void CVeilcutView::DragStep(int dx, int dy)
+void CVeilcutView::DragStep(CRect& shown, int dx, int dy) const
 {
     // A side moves only while the ellipse stays wider (higher) than the
     // handle half-size; a step that would break that is dropped whole.
-    const int W = m_ellipse.Width();
-    const int H = m_ellipse.Height();
+    const int W = shown.Width();
+    const int H = shown.Height();
     const int s = m_handleSize;
     if (m_dragLeft) {
-        if (dx < W - s) m_ellipse.left += dx;
+        if (dx < W - s) shown.left += dx;
     } else if (m_dragRight) {
-        if (-dx < W - s) m_ellipse.right += dx;
+        if (-dx < W - s) shown.right += dx;
     } else if (m_dragTop) {
-        if (dy < H - s) m_ellipse.top += dy;
+        if (dy < H - s) shown.top += dy;
     } else if (m_dragBottom) {
-        if (-dy < H - s) m_ellipse.bottom += dy;
+        if (-dy < H - s) shown.bottom += dy;
     } else {
-        m_ellipse.OffsetRect(dx, dy);
+        shown.OffsetRect(dx, dy);
     }
 }
 
@@ -90,6 +85,11 @@ void CVeilcutView::OnLButtonUp(UINT /*nFlags*/, CPoint /*point*/)
     m_dragLeft = m_dragRight = m_dragTop = m_dragBottom = m_dragMove = FALSE;
     ReleaseCapture();
     ClipCursor(nullptr);
-    InvalidateRect(&m_ellipse, FALSE);
+    const CRect shown = SelectedRect();
+    InvalidateRect(&shown, FALSE);
+    // The whole drag is one step to take back.
+    if (m_dragBefore)
+        GetDocument()->RecordCoverChange(*m_dragBefore);
+    m_dragBefore.reset();
     Default();
 }

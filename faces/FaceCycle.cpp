@@ -2,7 +2,7 @@
 
 #include "faces/FacePlacement.h"
 
-std::optional<FaceBox> CFaceCycle::Next(FIBITMAP* picture)
+const std::vector<FaceBox>& CFaceCycle::All(FIBITMAP* picture)
 {
     if (!m_search) {
         // Built at the first search: the detector's model takes a moment to read.
@@ -12,7 +12,12 @@ std::optional<FaceBox> CFaceCycle::Next(FIBITMAP* picture)
         OrderFaces(m_search->faces);
         m_next = 0;
     }
-    const std::vector<FaceBox>& faces = m_search->faces;
+    return m_search->faces;
+}
+
+std::optional<FaceBox> CFaceCycle::Next(FIBITMAP* picture)
+{
+    const std::vector<FaceBox>& faces = All(picture);
     if (faces.empty())
         return std::nullopt;
     const FaceBox face = faces[m_next];

@@ -12,6 +12,8 @@ public:
     // last; searches the picture first unless it was already searched.
     // Nothing when no face was found or the search could not run (`Failure`).
     std::optional<FaceBox> Next(FIBITMAP* picture);
+    // Every face of the picture in that order, searched for as Next does.
+    const std::vector<FaceBox>& All(FIBITMAP* picture);
     bool Searched() const { return m_search.has_value(); }
     QString Failure() const { return m_search ? m_search->failure : QString(); }
     // The picture changed: the next face comes from a new search.

@@ -6,26 +6,71 @@
 #include "faces/FaceMessages.h"
 #include "faces/FacePlacement.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
+
+namespace {
+// Searches the picture unless it was searched already; tells the user when
+// there is no face to go to.
+bool FacesFound(CFaceCycle& faces, FIBITMAP* picture)
+{
+    {
+        // Only a new search takes long; the faces of a known picture are at hand.
+        std::optional<CWaitCursor> searching;
+        if (!faces.Searched())
+            searching.emplace();
+        if (!faces.All(picture).empty())
+            return true;
+    }
+    AfxMessageBox(faces.Failure().isEmpty() ? FaceMessages::NoFace() : faces.Failure(), MB_OK, 0);
+    return false;
+}
+
+bool CentreInside(const CoverEllipse& e, const FaceBox& face)
+{
+    const double x = (e.left + e.right) / 2, y = (e.top + e.bottom) / 2;
+    return x >= face.left && x < face.left + face.width && y >= face.top && y < face.top + face.height;
+}
+} // namespace
 
 void CVeilcutView::OnFindFace()
 {
     CVeilcutDoc* doc = GetDocument();
-    if (!doc->m_picture)
+    if (!doc->m_picture || !FacesFound(doc->m_faces, doc->m_picture.get()))
         return;
-    CFaceCycle& faces = doc->m_faces;
-    std::optional<FaceBox> face;
-    {
-        // Only a new search takes long; the next face of a known picture is at hand.
-        std::optional<CWaitCursor> searching;
-        if (!faces.Searched())
-            searching.emplace();
-        face = faces.Next(doc->m_picture.get());
-    }
-    if (!face) {
-        AfxMessageBox(faces.Failure().isEmpty() ? FaceMessages::NoFace() : faces.Failure(), MB_OK, 0);
-        return;
-    }
-    m_ellipse = EllipseOverFace(*face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height());
+    const FaceBox face = *doc->m_faces.Next(doc->m_picture.get());
+    const CoveredAreas before = doc->m_covered;
+    PlaceSelected(EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()));
+    doc->RecordCoverChange(before);
     Invalidate(FALSE);
+}
+
+void CVeilcutView::OnCoverFaces()
+{
+    CVeilcutDoc* doc = GetDocument();
+    if (!doc->m_picture || !(m_transform.scale > 0) || !FacesFound(doc->m_faces, doc->m_picture.get()))
+        return;
+    CoveredAreas after = doc->m_covered;
+    // The ellipse nobody placed yet goes to the largest face rather than stay
+    // where it is; past the end when there is none.
+    std::size_t spare = std::size_t(
+        std::find(after.ellipses.begin(), after.ellipses.end(), doc->m_openPlace) - after.ellipses.begin());
+    for (const FaceBox& face : doc->m_faces.All(doc->m_picture.get())) {
+        bool covered = false;
+        for (std::size_t i = 0; i < after.ellipses.size(); ++i)
+            covered = covered || (i != spare && CentreInside(after.ellipses[i], face));
+        if (covered)
+            continue;
+        const CoverEllipse over = ToPicture(
+            EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()), m_transform);
+        if (spare < after.ellipses.size()) {
+            after.ellipses[spare] = over;
+            after.selected = spare;
+            spare = SIZE_MAX;
+        } else {
+            after = WithAdded(after, over);
+        }
+    }
+    doc->ChangeCovered(after);
 }

@@ -19,8 +19,23 @@ UINT AfxVirtualKey(int qtKey)
     switch (qtKey) {
     case Qt::Key_Left: return VK_LEFT;
     case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
     default: return 0;
     }
+}
+
+namespace {
+// The modifiers of the key press being handled.
+Qt::KeyboardModifiers keyModifiers;
+} // namespace
+
+short GetKeyState(UINT virtualKey)
+{
+    return virtualKey == VK_SHIFT && (keyModifiers & Qt::ShiftModifier) ? short(-128) : short(0);
 }
 
 CView::CView()
@@ -114,7 +129,14 @@ void CView::keyPressEvent(QKeyEvent* event)
     // Keys held with Alt are system keys; the view's key handler never sees them.
     const UINT key = (event->modifiers() & Qt::AltModifier) ? 0 : AfxVirtualKey(event->key());
     const UINT message = key ? WM_KEYDOWN : 0;
+    keyModifiers = event->modifiers();
     DispatchKey(message, key, UINT(event->count()), 0, [&] { QWidget::keyPressEvent(event); });
+    keyModifiers = Qt::NoModifier;
+}
+
+bool CView::focusNextPrevChild(bool /*next*/)
+{
+    return false;
 }
 
 void CView::wheelEvent(QWheelEvent* event)

@@ -18,11 +18,20 @@ struct CREATESTRUCT {
 };
 
 // Virtual-key codes the program looks at.
+constexpr UINT VK_BACK = 0x08;
+constexpr UINT VK_TAB = 0x09;
+constexpr UINT VK_SHIFT = 0x10;
 constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_RIGHT = 0x27;
-// The platform's virtual-key code for a letter or the left or right arrow;
-// 0 for any other key, which gets Qt's default handling.
+constexpr UINT VK_INSERT = 0x2D;
+constexpr UINT VK_DELETE = 0x2E;
+// The platform's virtual-key code for a letter, an arrow, Tab (Shift+Tab
+// too), Backspace, Insert or Delete; 0 for any other key, which gets Qt's
+// default handling.
 UINT AfxVirtualKey(int qtKey);
+// Negative while `virtualKey` (VK_SHIFT) was held down when the key being
+// handled was pressed.
+short GetKeyState(UINT virtualKey);
 
 // The client window that shows a document. Window messages reach the message
 // map of the derived class; what it leaves unhandled gets Qt's default.
@@ -54,6 +63,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Tab is a key of the view, not a move of the focus.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     CPoint ClientPoint(QMouseEvent* event);

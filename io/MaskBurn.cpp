@@ -16,11 +16,6 @@ int TruncateToInt(double value)
     return int(value);
 }
 
-int ToPicturePixels(int displayDifference, double scale)
-{
-    return TruncateToInt(displayDifference / scale + 0.5);
-}
-
 // Half-open range of rows or columns to paint: the ellipse's outline rows and
 // columns (low and high - 1) stay out, the picture's edges are painted too.
 struct Span {
@@ -50,16 +45,6 @@ bool CanPaint(FIBITMAP* picture, unsigned width, unsigned height)
 }
 
 } // namespace
-
-PictureEllipse MapEllipseToPicture(const CRect& ellipse, const CRect& displayRect, double scale)
-{
-    return {
-        ToPicturePixels(ellipse.left - displayRect.left, scale),
-        ToPicturePixels(displayRect.bottom - ellipse.bottom, scale),
-        ToPicturePixels(ellipse.right - displayRect.left, scale),
-        ToPicturePixels(displayRect.bottom - ellipse.top, scale),
-    };
-}
 
 void ForEachBurnRun(unsigned width, unsigned height, const PictureEllipse& e,
                     const std::function<void(const BurnRun&)>& visit)

@@ -20,10 +20,6 @@ struct PictureEllipse {
     constexpr bool operator==(const PictureEllipse&) const = default;
 };
 
-// Maps the on-screen ellipse to picture pixels. `displayRect` is where the
-// picture is shown and `scale` how many display pixels one picture pixel takes.
-PictureEllipse MapEllipseToPicture(const CRect& ellipse, const CRect& displayRect, double scale);
-
 // Columns first up to end (excluded) of scan line `row` are burnt.
 struct BurnRun {
     unsigned row;

@@ -62,14 +62,14 @@ void RunEventLoopFor(int ms)
 
 } // namespace
 
-TEST(AppShell, MenuBarHoldsFileRotateHotKeysAbout)
+TEST(AppShell, MenuBarHoldsFileEditRotateHotKeysAbout)
 {
     AppSession session;
     ASSERT_TRUE(session.started());
     QStringList bar;
     for (QAction* a : session.frame()->menuBar()->actions())
         bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "Rotate", "Hot keys", "About"}));
+    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "Rotate", "Hot keys", "About"}));
 
     QMenu* file = PopupNamed(session.frame(), QStringLiteral("&File"));
     ASSERT_NE(file, nullptr);
@@ -79,6 +79,14 @@ TEST(AppShell, MenuBarHoldsFileRotateHotKeysAbout)
     EXPECT_EQ(fileItems[1].text, QStringLiteral("Save &As...\tCtrl+S"));
     EXPECT_TRUE(fileItems[2].separator);
     EXPECT_EQ(fileItems[3].text, QStringLiteral("E&xit\tAlt+F4"));
+
+    QMenu* edit = PopupNamed(session.frame(), QStringLiteral("&Edit"));
+    ASSERT_NE(edit, nullptr);
+    QStringList editItems;
+    for (const MenuItem& item : ItemsOf(edit))
+        editItems << (item.separator ? QStringLiteral("-") : item.text);
+    EXPECT_EQ(editItems, (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "&Add ellipse\tInsert",
+                                      "&Delete ellipse\tDel", "&Cover every face\tShift+F"}));
 
     QMenu* rotate = PopupNamed(session.frame(), QStringLiteral("Rotate"));
     ASSERT_NE(rotate, nullptr);
@@ -189,7 +197,7 @@ TEST(AppShell, StartsWithEmptyDocumentLinkedToViewAndFrame)
     EXPECT_EQ(session.frame()->m_doc, doc);
     EXPECT_EQ(doc->m_picture, nullptr);
     EXPECT_TRUE(doc->m_settingsLoaded);
-    EXPECT_EQ(session.view()->m_ellipse, CRect(-50, 50, 50, 200));
+    EXPECT_EQ(session.view()->SelectedRect(), CRect(-50, 50, 50, 200));
     EXPECT_EQ(session.frame()->windowTitle(), QStringLiteral("Untitled - Veilcut"));
 }
 

@@ -228,6 +228,11 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
              QString::number(grab.y + 40 * step / 4)});
     Xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
     Screenshot(QStringLiteral("dragged"));
+    // Insert puts a second ellipse, 100 by 150, under the pointer.
+    const CPoint added(shown.left + 120, shown.top + 200);
+    Xdo({QStringLiteral("mousemove"), QString::number(added.x), QString::number(added.y)});
+    Keys(QStringLiteral("Insert"));
+    Screenshot(QStringLiteral("added"));
 
     Keys(QStringLiteral("Right"));
     const BitmapPtr turned = Screenshot(QStringLiteral("turned"));
@@ -254,16 +259,18 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
 
-    // The ellipse kept its offset from the top centre through the turn.
-    const CPoint newOrigin((display.left - view.x + display.right - view.x) / 2 + view.x, display.top);
-    const CRect ellipse(newOrigin.x - 20, newOrigin.y + 90, newOrigin.x + 80, newOrigin.y + 240);
-    const double scale = double(kScreenHeight - view.y) / kPictureWidth;
+    // Both ellipses turned with the picture: a point (x, y) of the burn,
+    // scan lines from the bottom, went to (y, W - x).
+    const double scale = double(kScreenHeight - view.y) / kPictureHeight;
     auto toPicture = [](double v) { return int(v + 0.5); };
     const BitmapPtr expected = TurnedRight(original.get());
-    PaintExpectedEllipse(expected.get(), toPicture((ellipse.left - display.left) / scale),
-                         toPicture((display.bottom - ellipse.bottom) / scale),
-                         toPicture((ellipse.right - display.left) / scale),
-                         toPicture((display.bottom - ellipse.top) / scale));
+    const CRect moved(origin.x - 20, origin.y + 90, origin.x + 80, origin.y + 240);
+    const CRect second(added.x - 50, added.y - 75, added.x + 50, added.y + 75);
+    for (const CRect& e : {moved, second}) {
+        const int x0 = toPicture((e.left - shown.left) / scale), x1 = toPicture((e.right - shown.left) / scale);
+        const int y0 = toPicture((shown.bottom - e.bottom) / scale), y1 = toPicture((shown.bottom - e.top) / scale);
+        PaintExpectedEllipse(expected.get(), y0, int(kPictureWidth) - x1, y1, int(kPictureWidth) - x0);
+    }
     const BitmapPtr saved(FreeImage_Load(FIF_BMP, QFile::encodeName(folder + "/masked.bmp").constData(), 0));
     ASSERT_TRUE(saved);
     EXPECT_EQ(DescribeDifference(expected.get(), saved.get()), "")
@@ -274,10 +281,14 @@ TEST_F(RealWindow, OpenDragTurnSaveAndClose)
     QSettings settings(folder + QStringLiteral("/config/Local AppWizard-Generated Applications/Veilcut.conf"),
                        QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("VeilcutIni"));
-    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectXTL")).toInt(), -20);
-    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectYTL")).toInt(), 90);
-    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectXBR")).toInt(), 80);
-    EXPECT_EQ(settings.value(QStringLiteral("EllipsRectYBR")).toInt(), 240);
+    // Turned twice, the selected (second) ellipse stands mirrored through the
+    // picture's centre; stored from the top centre, within a pixel of rounding.
+    const CRect mirrored(shown.left + shown.right - second.right, shown.top + shown.bottom - second.bottom,
+                         shown.left + shown.right - second.left, shown.top + shown.bottom - second.top);
+    EXPECT_NEAR(settings.value(QStringLiteral("EllipsRectXTL")).toInt(), mirrored.left - origin.x, 1);
+    EXPECT_NEAR(settings.value(QStringLiteral("EllipsRectYTL")).toInt(), mirrored.top - origin.y, 1);
+    EXPECT_NEAR(settings.value(QStringLiteral("EllipsRectXBR")).toInt(), mirrored.right - origin.x, 1);
+    EXPECT_NEAR(settings.value(QStringLiteral("EllipsRectYBR")).toInt(), mirrored.bottom - origin.y, 1);
     EXPECT_EQ(settings.value(QStringLiteral("Color")).toInt(), 0xFF0000) << "B through the floating toolbar";
     EXPECT_EQ(settings.value(QStringLiteral("PictOpenPaNm")).toString(), folder + QLatin1Char('/'));
     EXPECT_EQ(settings.value(QStringLiteral("PictSavePaNm")).toString(), folder + QLatin1Char('/'));

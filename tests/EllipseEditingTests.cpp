@@ -78,7 +78,7 @@ protected:
         session.SetClientSize(800, 600);
         doc()->m_picture.reset(FreeImage_Allocate(400, 300, 24));
         doc()->FitToView();
-        view()->m_ellipse = kEllipse;
+        view()->PlaceSelected(kEllipse);
     }
     void TearDown() override { QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(1, 1)); }
     CVeilcutView* view() const { return session.view(); }
@@ -121,7 +121,7 @@ TEST_F(EllipseDrag, PressTakesTheFirstHitInOrder)
 {
     for (const PressCase& c : kPresses) {
         SCOPED_TRACE(c.name);
-        view()->m_ellipse = c.ellipse;
+        view()->PlaceSelected(c.ellipse);
         Press(c.point.x, c.point.y);
         std::vector<BOOL> expected(5, FALSE);
         if (c.flag >= 0)
@@ -165,14 +165,14 @@ TEST_F(EllipseDrag, StepsFollowThePointerWithTheSizeFloor)
 {
     for (const DragCase& c : kDrags) {
         SCOPED_TRACE(c.name);
-        view()->m_ellipse = kEllipse;
+        view()->PlaceSelected(kEllipse);
         Press(c.press.x, c.press.y);
         for (CPoint p : c.moves)
             MoveTo(p.x, p.y);
-        EXPECT_EQ(view()->m_ellipse, c.ellipse);
+        EXPECT_EQ(view()->SelectedRect(), c.ellipse);
         EXPECT_EQ(view()->m_lastPoint, c.lastPoint);
         Release(c.moves.back().x, c.moves.back().y);
-        EXPECT_EQ(view()->m_ellipse, c.ellipse);
+        EXPECT_EQ(view()->SelectedRect(), c.ellipse);
     }
     EXPECT_FALSE(doc()->IsModified());
 }
@@ -206,7 +206,7 @@ TEST_F(EllipseDrag, IdleMovesOnlyChooseTheCursor)
         MoveTo(point.x, point.y);
         EXPECT_EQ(GetCursor(), view()->*cursor) << point.x << "," << point.y;
     }
-    EXPECT_EQ(view()->m_ellipse, kEllipse);
+    EXPECT_EQ(view()->SelectedRect(), kEllipse);
     EXPECT_EQ(view()->m_lastPoint, CPoint());
 }
 
@@ -223,13 +223,13 @@ TEST(EllipseDragWithoutPicture, WorksOnTheInitialRectangle)
     AppSession session;
     session.SetClientSize(400, 300);
     CVeilcutView* view = session.view();
-    view->m_ellipse = kEllipse;
+    view->PlaceSelected(kEllipse);
     QTest::mousePress(view, Qt::LeftButton, {}, QPoint(150, 175));
     // No picture, no confinement to pin the pointer anywhere.
     EXPECT_EQ(GetClipCursor(), nullptr);
     QTest::mouseMove(view, QPoint(170, 185));
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(170, 185));
-    EXPECT_EQ(view->m_ellipse, CRect(120, 110, 220, 260));
+    EXPECT_EQ(view->SelectedRect(), CRect(120, 110, 220, 260));
     EXPECT_FALSE(session.doc()->IsModified());
 }
 

@@ -79,7 +79,7 @@ TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
         } else {
             const BOOL modified = session.doc()->IsModified();
             QTest::keyClick(session.view(), Qt::Key_F);
-            EXPECT_EQ(session.view()->m_ellipse, step);
+            EXPECT_EQ(session.view()->SelectedRect(), step);
             EXPECT_EQ(session.doc()->IsModified(), modified);
         }
     }

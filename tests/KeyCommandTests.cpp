@@ -35,7 +35,7 @@ struct KeyCase {
 };
 const KeyCase kKeys[] = {
     {Qt::Key_B, 0x00FF0000, false}, {Qt::Key_G, 0x0000FF00, false}, {Qt::Key_R, 0x000000FF, false},
-    {Qt::Key_S, 0x00000000, true},  {Qt::Key_W, 0x00FFFFFF, false}, {Qt::Key_Y, 0x0000FFFF, false},
+    {Qt::Key_S, 0x00000000, true},  {Qt::Key_W, 0x00FFFFFF, false}, {Qt::Key_Y, 0x0000FFFF, true},
     {Qt::Key_Z, 0x00000000, true},  {Qt::Key_T, kUnset, false},     {Qt::Key_Q, kUnset, false},
     {Qt::Key_Up, kUnset, false},    {Qt::Key_F, kUnset, false},
 };
@@ -83,7 +83,10 @@ TEST_F(KeyCommands, HotKeysListComesFromTheMenuBarAndF1)
     const QString expected = QStringLiteral("F1\t=\tHot keys\n\n") +
                              "B\t=\tBlue\nG\t=\tGreen\nR\t=\tRed\nY\t=\tYellow\nS\t=\tBlack\nW\t=\tWhite\n" +
                              "\nLeft arrow   =  Rotate Left\nRight arrow =  Rotate Right\n" +
-                             "\nF\t=\tFind face (again: next face)\n" +
+                             "\nF\t=\tFind face (again: next face)\n" + "Shift+F\t=\tCover every face\n" +
+                             "\nInsert\t=\tAdd ellipse\nDelete\t=\tDelete ellipse (also Backspace)\n" +
+                             "Tab\t=\tSelect next ellipse (Shift+Tab: previous)\n" +
+                             "\nCtrl+Z\t=\tUndo (also Alt+Backspace)\nCtrl+Y\t=\tRedo (also Ctrl+Shift+Z)\n" +
                              "\nRight mouse-button = show Toolbar\n                         (if it is not visible)";
     for (QAction* entry : session.frame()->menuBar()->actions()) {
         if (entry->text() == QStringLiteral("Hot keys"))
@@ -113,12 +116,12 @@ TEST_F(KeyCommands, RightButtonBringsBackAHiddenToolbarOnly)
 TEST_F(KeyCommands, WheelChangesNothing)
 {
     ShowPicture(40, 30);
-    const CRect ellipse = view()->m_ellipse;
+    const CRect ellipse = view()->SelectedRect();
     FIBITMAP* picture = doc()->m_picture.get();
     QWheelEvent wheel(QPointF(100, 100), view()->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(view(), &wheel);
-    EXPECT_EQ(view()->m_ellipse, ellipse);
+    EXPECT_EQ(view()->SelectedRect(), ellipse);
     EXPECT_EQ(doc()->m_picture.get(), picture);
     EXPECT_FALSE(doc()->IsModified());
 }

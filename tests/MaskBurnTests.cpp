@@ -1,5 +1,6 @@
 #include "io/MaskBurn.h"
 
+#include "document/CoverEllipse.h"
 #include "tests/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,9 @@ TEST(MapEllipseToPicture, WorkedLayout)
     //   y0: (1018 - 200) / s = 818 * 2448 / 1018 = 1967.057 + 0.5 -> 1967
     //   x1: (1009 - 280) / s = 729 * 2448 / 1018 = 1753.037 + 0.5 -> 1753
     //   y1: (1018 - 50) / s = 968 * 2448 / 1018 = 2327.764 + 0.5 -> 2328
-    const PictureEllipse e = MapEllipseToPicture({909, 50, 1009, 200}, {280, 0, 1638, 1018}, 1018 / 2448.0);
+    const CRect shownAt(280, 0, 1638, 1018);
+    const ViewTransform fitted = FittedTransform(shownAt, 1018 / 2448.0, 2448);
+    const PictureEllipse e = MapEllipseToPicture(ToPicture({909, 50, 1009, 200}, fitted), 2448);
     EXPECT_EQ(e, (PictureEllipse{1513, 1967, 1753, 2328}));
 }
 
@@ -61,7 +64,8 @@ TEST(MapEllipseToPicture, TruncatesNegativeValuesTowardZero)
     //   y0: (550 - 564) / 5 = -2.8 + 0.5 = -2.3 -> -2
     //   x1: (136 - 100) / 5 = 7.2 + 0.5 = 7.7 -> 7
     //   y1: (550 - 40) / 5 = 102 + 0.5 -> 102
-    const PictureEllipse e = MapEllipseToPicture({86, 40, 136, 564}, {100, 50, 600, 550}, 5.0);
+    const ViewTransform fitted = FittedTransform({100, 50, 600, 550}, 5.0, 100);
+    const PictureEllipse e = MapEllipseToPicture(ToPicture({86, 40, 136, 564}, fitted), 100);
     EXPECT_EQ(e, (PictureEllipse{-2, -2, 7, 102}));
 }
 

@@ -174,29 +174,33 @@ struct TurnCase {
     UINT command;
     CRect offset;        // the ellipse relative to the display origin before the turn
     CRect displayRect;   // worked out by hand for the turned picture
-    CRect ellipse;
 };
 
 void PrintTo(const TurnCase& c, std::ostream* out) { *out << c.name; }
 
 const TurnCase kTurnCases[] = {
-    {"landscape turned left", {3264, 2448}, ID_ROTATE_LEFT, {-300, 20, 300, 200}, {577, 0, 1341, 1018},
-     {659, 20, 1259, 200}},
-    // The ellipse would stick out of the narrower picture: the default takes its place.
-    {"landscape turned right", {3264, 2448}, ID_ROTATE_RIGHT, {-450, 20, 300, 200}, {577, 0, 1341, 1018},
-     {909, 50, 1009, 200}},
-    {"square turned left", {600, 600}, ID_ROTATE_LEFT, {-100, 10, 100, 300}, {450, 0, 1468, 1018},
-     {859, 10, 1059, 300}},
+    {"landscape turned left", {3264, 2448}, ID_ROTATE_LEFT, {-300, 20, 300, 200}, {577, 0, 1341, 1018}},
+    // Sticking out of the narrower picture, it is kept all the same.
+    {"landscape turned right", {3264, 2448}, ID_ROTATE_RIGHT, {-450, 20, 300, 200}, {577, 0, 1341, 1018}},
+    {"square turned left", {600, 600}, ID_ROTATE_LEFT, {-100, 10, 100, 300}, {450, 0, 1468, 1018}},
     // 5 wide and 7 high after the turn: scale 1018 / 7, left 595.43, right 1323.07.
-    {"small turned right", {7, 5}, ID_ROTATE_RIGHT, {-50, 50, 50, 200}, {595, 0, 1323, 1018},
-     {909, 50, 1009, 200}},
-    {"small turned left", {7, 5}, ID_ROTATE_LEFT, {-363, 0, 363, 1017}, {595, 0, 1323, 1018},
-     {596, 0, 1322, 1017}},
+    {"small turned right", {7, 5}, ID_ROTATE_RIGHT, {-50, 50, 50, 200}, {595, 0, 1323, 1018}},
+    {"small turned left", {7, 5}, ID_ROTATE_LEFT, {-363, 0, 363, 1017}, {595, 0, 1323, 1018}},
 };
+
+// The burnt rectangle of a picture W by H, columns and scan lines from the
+// bottom, as the pixels of the turn carry it: turned left, a point (x, y)
+// goes to (H - y, x); turned right to (y, W - x).
+PictureEllipse TurnedBurn(const PictureEllipse& e, UINT command, int W, int H)
+{
+    if (command == ID_ROTATE_LEFT)
+        return {H - e.y1, e.x0, H - e.y0, e.x1};
+    return {e.y0, W - e.x1, e.y1, W - e.x0};
+}
 
 class RotateCommandCases : public RotateCommandTest, public ::testing::WithParamInterface<TurnCase> {};
 
-TEST_P(RotateCommandCases, TurnsLaysOutAnewAndMarksModified)
+TEST_P(RotateCommandCases, TurnsLaysOutAnewCarriesTheEllipseAndMarksModified)
 {
     const TurnCase& c = GetParam();
     // Pixel by pixel only where that is quick; the large pictures are there for the layout.
@@ -206,7 +210,8 @@ TEST_P(RotateCommandCases, TurnsLaysOutAnewAndMarksModified)
     Open(original.get());
     CRect ellipse = c.offset;
     ellipse.OffsetRect(view()->m_origin);
-    view()->m_ellipse = ellipse;
+    view()->PlaceSelected(ellipse);
+    const PictureEllipse before = doc()->PictureEllipses().at(0);
 
     session.Command(c.command);
 
@@ -222,7 +227,8 @@ TEST_P(RotateCommandCases, TurnsLaysOutAnewAndMarksModified)
     EXPECT_EQ(doc()->m_pictureRect, CRect(0, 0, int(c.picture.height), int(c.picture.width)));
     EXPECT_EQ(view()->m_displayRect, c.displayRect);
     EXPECT_EQ(view()->m_origin, CPoint(959, 0));
-    EXPECT_EQ(view()->m_ellipse, c.ellipse);
+    EXPECT_EQ(doc()->PictureEllipses().at(0),
+              TurnedBurn(before, c.command, int(c.picture.width), int(c.picture.height)));
     ASSERT_NE(doc()->m_display, nullptr);
     EXPECT_EQ(int(FreeImage_GetWidth(doc()->m_display.get())), c.displayRect.Width());
     EXPECT_EQ(int(FreeImage_GetHeight(doc()->m_display.get())), c.displayRect.Height());
@@ -243,7 +249,7 @@ struct DocumentState {
 DocumentState StateOf(CVeilcutDoc* doc, CVeilcutView* view)
 {
     return {doc->m_picture.get(), doc->m_display.get(), doc->IsModified(), doc->m_pictureRect,
-            view->m_displayRect, view->m_ellipse, doc->m_scale};
+            view->m_displayRect, view->SelectedRect(), doc->m_scale};
 }
 
 // Through the menu, the toolbar and the accelerators, and straight from the view's keys.

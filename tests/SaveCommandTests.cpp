@@ -67,7 +67,7 @@ protected:
         ASSERT_DOUBLE_EQ(doc()->m_scale, 2.0);
         // Maps to x0 = trunc(101/2 + .5) = 51, y0 = trunc((600-261)/2 + .5) = 170,
         // x1 = trunc(301/2 + .5) = 151, y1 = trunc((600-99)/2 + .5) = 251.
-        session.view()->m_ellipse = CRect(101, 99, 301, 261);
+        session.view()->PlaceSelected(CRect(101, 99, 301, 261));
     }
     CVeilcutDoc* doc() const { return session.doc(); }
     QString Path(const char* name) const { return folder + QLatin1Char('/') + QLatin1String(name); }
@@ -167,7 +167,7 @@ TEST_F(SaveCommandTest, SavedFileCarriesTheEllipseMappedToPicturePixels)
     EXPECT_EQ(PixelAt(doc()->m_display.get(), 201, 419), kGray);
 
     // Moved and saved again: both ellipses end up in the picture and the second file.
-    session.view()->m_ellipse = CRect(500, 300, 700, 500);   // (250, 50) - (350, 150)
+    session.view()->PlaceSelected(CRect(500, 300, 700, 500));   // (250, 50) - (350, 150)
     session.dialogs.ChooseFile(Path("two.bmp"));
     session.Command(ID_FILE_SAVE_AS);
     PaintExpectedEllipse(expected.get(), 250, 50, 350, 150);
@@ -435,7 +435,7 @@ TEST_P(CtrlSOverTheOpenedOriginal, ReplacesItOnlyAfterAnExplicitYes)
     if (!c.replaced)
         return;
     const CVeilcutView* view = session.view();
-    const CPoint centre = view->m_ellipse.CenterPoint();
+    const CPoint centre = view->SelectedRect().CenterPoint();
     const double scale = session.doc()->m_scale;
     const BitmapPtr saved = Load(original);
     EXPECT_EQ(PixelAt(saved.get(), unsigned((centre.x - view->m_displayRect.left) / scale),

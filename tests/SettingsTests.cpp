@@ -230,7 +230,7 @@ TEST(Settings, FirstRunGivesTheDefaultsAfterTheFirstLayout)
 
     session.LayOutBlankPicture(800, 600, 400, 200);
     const CRect& shown = view->m_displayRect;
-    const CRect& e = view->m_ellipse;
+    const CRect& e = view->SelectedRect();
     EXPECT_EQ(e.Width(), 100);
     EXPECT_EQ(e.Height(), 150);
     EXPECT_EQ(e.left + e.right, shown.left + shown.right) << "centred on the top edge";
@@ -260,7 +260,7 @@ TEST(Settings, FirstLayoutUsesTheStoredOffsetWhenItFits)
         session.LayOutBlankPicture(1000, 700, 1000, 500);
         const CRect& shown = session.view()->m_displayRect;
         ASSERT_EQ(shown, CRect(0, 100, 1000, 600));
-        EXPECT_EQ(session.view()->m_ellipse, PlacedAt(row.fits ? row.stored : kDefaultOffset, shown));
+        EXPECT_EQ(session.view()->SelectedRect(), PlacedAt(row.fits ? row.stored : kDefaultOffset, shown));
     }
 }
 
@@ -366,7 +366,7 @@ TEST(Settings, CloseWritesTheEllipseRelativeToTheOrigin)
     AppSession session;
     session.LayOutBlankPicture(1000, 700, 1000, 500);
     const CRect& shown = session.view()->m_displayRect;
-    session.view()->m_ellipse = CRect(shown.left + 10, shown.top + 20, shown.left + 300, shown.top + 400);
+    session.view()->PlaceSelected(CRect(shown.left + 10, shown.top + 20, shown.left + 300, shown.top + 400));
     session.frame()->close();
     const int originX = (shown.left + shown.right) / 2;
     EXPECT_EQ(StoredOffset(ReadStored()), CRect(10 - originX, 20, 300 - originX, 400));
@@ -384,7 +384,9 @@ TEST(Settings, CancelThenCloseAgainWritesTwice)
     EXPECT_EQ(StoredOffset(ReadStored()), kDefaultOffset);
     EXPECT_EQ(ReadStored().color, int(kGreen));
 
-    session.view()->m_ellipse.OffsetRect(7, 9);
+    CRect moved = session.view()->SelectedRect();
+    moved.OffsetRect(7, 9);
+    session.view()->PlaceSelected(moved);
     session.view()->m_color = RGB(0, 0, 255);
     session.dialogs.AnswerMessage(IDNO);
     session.frame()->close();

@@ -66,7 +66,7 @@ protected:
     {
         ShowPicture(MakePicture(400, 300, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
         ASSERT_EQ(session.view()->m_displayRect, CRect(0, 0, 800, 600));
-        session.view()->m_ellipse = kEllipse;
+        session.view()->PlaceSelected(kEllipse);
     }
     QImage Grab() { return session.view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     // What the display copy holds for client pixel (x, y).
@@ -82,7 +82,7 @@ protected:
 TEST_F(ViewPaintingTest, WithoutPictureTheViewIsPlainWhite)
 {
     session.SetClientSize(400, 300);
-    session.view()->m_ellipse = kEllipse;   // would be visible if it were drawn
+    session.view()->PlaceSelected(kEllipse);   // would be visible if it were drawn
     const QImage image = Grab();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -96,7 +96,7 @@ TEST_F(ViewPaintingTest, DisplayCopyIsShownOneToOneAndUpright)
                 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(200, 0, 600, 600));
-    view->m_ellipse = CRect(350, 350, 450, 450);
+    view->PlaceSelected(CRect(350, 350, 450, 450));
     const QImage image = Grab();
     const CRect d = view->m_displayRect;
     const std::pair<int, int> samples[] = {{0, 0}, {399, 0}, {399, 599}, {3, 300}, {200, 100}, {17, 511}, {398, 2}};
@@ -209,7 +209,7 @@ TEST_F(ViewPaintingTest, OverlayIsClippedToThePictureAndCaptionHasNoBackground)
     ShowPicture(MakePicture(200, 300, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(200, 0, 600, 600));
-    view->m_ellipse = CRect(150, 100, 301, 251);
+    view->PlaceSelected(CRect(150, 100, 301, 251));
     for (const Overlay& overlay : {kRed, kBlack, kGreen}) {
         SCOPED_TRACE(testing::Message() << "colour " << std::hex << overlay.color);
         view->m_color = overlay.color;
@@ -247,7 +247,7 @@ TEST_F(ViewPaintingTest, CaptionRunsPastANarrowPicture)
     ShowPicture(MakePicture(60, 600, [](unsigned, unsigned) { return kPictureBgr; }), 800, 600);
     CVeilcutView* view = session.view();
     ASSERT_EQ(view->m_displayRect, CRect(370, 0, 430, 600));
-    view->m_ellipse = CRect(380, 300, 421, 350);
+    view->PlaceSelected(CRect(380, 300, 421, 350));
     view->m_color = kRed.color;
     const QImage image = Grab();
     int outside = 0;
