@@ -47,11 +47,13 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
         return FALSE;
     }
+    if (!m_view->FacesCoveredForSave())
+        return FALSE;
     const std::vector<PictureEllipse> ellipses = PictureEllipses();
     for (const PictureEllipse& ellipse : ellipses)
         BurnEllipse(m_picture.get(), unsigned(m_pictureRect.Width()), unsigned(m_pictureRect.Height()), ellipse);
     // A face now hidden is not to be offered again.
-    m_faces.Forget();
+    m_faces.ForgetSearch();
 
     const bool written = WritePictureFile(m_picture.get(), format->format, format->flags, path,
                                            ellipses.empty() ? PictureEllipse{} : ellipses.front());

@@ -23,6 +23,8 @@ bool FacesFound(CFaceCycle& faces, FIBITMAP* picture)
         if (!faces.All(picture).empty())
             return true;
     }
+    if (faces.Cancelled())
+        return false;
     AfxMessageBox(faces.Failure().isEmpty() ? FaceMessages::NoFace() : faces.Failure(), MB_OK, 0);
     return false;
 }
@@ -41,7 +43,7 @@ void CVeilcutView::OnFindFace()
         return;
     const FaceBox face = *doc->m_faces.Next(doc->m_picture.get());
     const CoveredAreas before = doc->m_covered;
-    PlaceSelected(EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()));
+    PlaceSelected(::EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()));
     doc->RecordCoverChange(before);
     Invalidate(FALSE);
 }
@@ -62,8 +64,7 @@ void CVeilcutView::OnCoverFaces()
             covered = covered || (i != spare && CentreInside(after.ellipses[i], face));
         if (covered)
             continue;
-        const CoverEllipse over = ToPicture(
-            EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()), m_transform);
+        const CoverEllipse over = EllipseOverFace(face);
         if (spare < after.ellipses.size()) {
             after.ellipses[spare] = over;
             after.selected = spare;
@@ -73,4 +74,10 @@ void CVeilcutView::OnCoverFaces()
         }
     }
     doc->ChangeCovered(after);
+}
+
+CoverEllipse CVeilcutView::EllipseOverFace(const FaceBox& face) const
+{
+    const CVeilcutDoc* doc = GetDocument();
+    return ToPicture(::EllipseOverFace(face, m_displayRect, doc->m_scale, doc->m_pictureRect.Height()), m_transform);
 }
