@@ -6,6 +6,7 @@
 #include <dlib/image_transforms.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -13,8 +14,8 @@ namespace {
 // that the face is about 120 pixels, within the sizes the detector sees.
 constexpr double kSidesAcross = 2.0;
 constexpr unsigned kCutSide = 240;
-// The detector's threshold, lowered: it only has to agree that there is a face.
-constexpr double kLenience = -0.5;
+// The detector's own threshold: animals the model mistook must not pass.
+constexpr double kLenience = 0.0;
 
 struct Unloader {
     void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
@@ -44,7 +45,16 @@ bool SeenAgain(dlib::frontal_face_detector& detector, FIBITMAP* picture, const F
         dlib::rotate_image(gray, upright, -dlib::pi / 2);
         dlib::swap(gray, upright);
     }
-    return !detector(gray, kLenience).empty();
+    // The face found must be the one asked about: in the middle of the cut-out, about its size.
+    const long cutWidth = long(gray.nc()), cutHeight = long(gray.nr());
+    const double faceSide = std::max(face.width, face.height) * scale;
+    for (const dlib::rectangle& r : detector(gray, kLenience)) {
+        const dlib::point centre = dlib::center(r);
+        if (std::abs(centre.x() - cutWidth / 2) < faceSide / 2 && std::abs(centre.y() - cutHeight / 2) < faceSide / 2 &&
+            r.width() > faceSide / 2 && r.width() < faceSide * 2)
+            return true;
+    }
+    return false;
 }
 } // namespace
 

@@ -30,7 +30,8 @@ struct Job {
 };
 
 // Kept when the model is at least this sure, and when less sure than kSure
-// only if a second detector agrees; chosen on photographs without people.
+// only if a second detector agrees, as every find in a turned picture must
+// (three more looks find more animals); chosen on photographs without people.
 constexpr float kThreshold = 0.75f;
 constexpr float kSure = 0.9f;
 // Two finds are one face when they overlap this much of the smaller one.
@@ -73,7 +74,7 @@ std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen)
     }
     std::vector<FaceBox> faces, unsure;
     for (const Seen& k : kept)
-        (k.score >= kSure ? faces : unsure).push_back(ToFaceBox(k));
+        (k.score >= kSure && k.turns == 0 ? faces : unsure).push_back(ToFaceBox(k));
     for (const FaceBox& face : ConfirmedFaces(picture, unsure))
         faces.push_back(face);
     return faces;

@@ -44,8 +44,14 @@ TEST_F(FaceDetector, FindsTheLabelledFacesAndNothingWithoutPeople)
     }
     ExpectMostFound(total);
     EXPECT_EQ(total.extra, 0);
-    for (const Photo& photo : empty)
-        EXPECT_EQ(detector->Find(photo.picture.get(), {}).faces.size(), 0u) << photo.name;
+    for (const Photo& photo : empty) {
+        // The dogs lie on a magazine whose cover shows a woman's face, on its side.
+        const std::vector<FaceBox> printed =
+            photo.name == "faces/dogs.jpg" ? std::vector<FaceBox>{{66, 455, 43, 43, 1}} : std::vector<FaceBox>{};
+        const Score s = Compare(detector->Find(photo.picture.get(), {}).faces, printed, 0);
+        EXPECT_EQ(s.extra, 0) << photo.name;
+        EXPECT_EQ(s.found, s.faces) << photo.name;
+    }
 }
 
 // The labelled photographs laid in a grid, the picture maybe turned a quarter
