@@ -4,6 +4,7 @@
 #include "framework/Cursor.h"
 #include "framework/View.h"
 #include "document/CoveredAreas.h"
+#include "faces/FaceDetector.h"
 
 #include <QImage>
 
@@ -44,6 +45,9 @@ public:
     // Delete, Backspace and the Edit menu.
     void OnDeleteEllipse();
     void OnUpdateCoverFaces(CCmdUI* pCmdUI);
+    // Before a save writes: true to go on. Asks when a face found in the
+    // picture is left uncovered; No places a new ellipse over the first one.
+    bool FacesCoveredForSave();
     void OnUpdateAddEllipse(CCmdUI* pCmdUI);
     void OnUpdateDeleteEllipse(CCmdUI* pCmdUI);
 

@@ -50,11 +50,13 @@ BOOL CVeilcutDoc::OnSaveDocument(const CString& path)
         AfxMessageBox(DocumentMessages::SaveError(), MB_OK, 0);
         return FALSE;
     }
+    if (!m_view->FacesCoveredForSave())
+        return FALSE;
     const bool written = BurnAndWrite(*format, path);
     if (written) {
         SetModifiedFlag(FALSE);   // a failed save keeps the turned picture guarded by the prompt
         // A face now hidden is not to be offered again.
-        m_faces.Forget();
+        m_faces.ForgetSearch();
         m_view->BuildDisplayImage();
     }
     m_view->Invalidate(TRUE);

@@ -8,7 +8,12 @@ const std::vector<FaceBox>& CFaceCycle::All(FIBITMAP* picture)
         // Built at the first search: the detector's model takes a moment to read.
         if (!m_detector)
             m_detector = MakeFaceDetector();
-        m_search = m_detector->Find(picture);
+        const std::unique_ptr<CSearchProgress> progress = m_makeProgress();
+        FaceSearch search = m_detector->Find(picture, [&](double done) { return progress->Update(done); });
+        m_cancelled = search.cancelled;
+        if (m_cancelled)
+            return m_none;
+        m_search = std::move(search);
         OrderFaces(m_search->faces);
         m_next = 0;
     }

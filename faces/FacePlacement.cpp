@@ -43,9 +43,14 @@ void OrderFaces(std::vector<FaceBox>& faces)
 
 CRect EllipseOverFace(const FaceBox& face, const CRect& displayRect, double scale, int pictureHeight)
 {
-    const double cx = face.left + face.width / 2.0;
-    const double cy = face.top + face.height / 2.0 - kCentreRaise * face.height;
-    const double halfWidth = face.width * kWidthGrowth / 2, halfHeight = face.height * kHeightGrowth / 2;
+    // Grown and raised along the face: across the picture for a face lying on its side.
+    const bool lying = face.turns % 2 == 1;
+    const double along = lying ? face.width : face.height;
+    const double raise = kCentreRaise * along;
+    const double cx = face.left + face.width / 2.0 + (face.turns == 1 ? -raise : face.turns == 3 ? raise : 0.0);
+    const double cy = face.top + face.height / 2.0 + (face.turns == 0 ? -raise : face.turns == 2 ? raise : 0.0);
+    const double halfWidth = face.width * (lying ? kHeightGrowth : kWidthGrowth) / 2;
+    const double halfHeight = face.height * (lying ? kWidthGrowth : kHeightGrowth) / 2;
     // Rows count from the top here and from the bottom of the display rectangle
     // in the burn, so map through the bottom as the burn does.
     const auto viewX = [&](double x) { return ToPixel(displayRect.left + x * scale); };

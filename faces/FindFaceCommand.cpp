@@ -23,6 +23,8 @@ bool FacesFound(CFaceCycle& faces, FIBITMAP* picture)
         if (!faces.All(picture).empty())
             return true;
     }
+    if (faces.Cancelled())
+        return false;
     AfxMessageBox(faces.Failure().isEmpty() ? FaceMessages::NoFace() : faces.Failure(), MB_OK, 0);
     return false;
 }

@@ -16,7 +16,7 @@ class CHogFaceDetector : public CFaceDetector {
 public:
     explicit CHogFaceDetector(double searchPixels) : m_searchPixels(searchPixels) {}
 
-    FaceSearch Find(FIBITMAP* picture) override
+    FaceSearch Find(FIBITMAP* picture, const FaceProgress&) override
     {
         try {
             return Search(picture);
@@ -54,7 +54,7 @@ private:
 };
 } // namespace
 
-std::unique_ptr<CFaceDetector> MakeFaceDetector(double searchPixels)
+std::unique_ptr<CFaceDetector> MakeHogFaceDetector(double searchPixels)
 {
     return std::make_unique<CHogFaceDetector>(searchPixels);
 }

@@ -3,9 +3,11 @@
 #include "tests/TestPictures.h"
 #include "display/VeilcutView.h"
 #include "document/VeilcutDoc.h"
+#include "faces/FaceCoverage.h"
 #include "faces/FaceMessages.h"
 #include "resources/resource.h"
 
+#include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -15,7 +17,7 @@ namespace {
 // real detector no longer finds a face hidden by a burnt ellipse.
 struct GivenFaces : CFaceDetector {
     GivenFaces(std::vector<FaceBox> faces, int* searches) : faces(std::move(faces)), searches(searches) {}
-    FaceSearch Find(FIBITMAP* picture) override
+    FaceSearch Find(FIBITMAP* picture, const FaceProgress&) override
     {
         ++*searches;
         FaceSearch found;
@@ -73,6 +75,7 @@ TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
     for (const CRect& step : c.steps) {
         if (step == kSaveAs) {
             session.dialogs.ChooseFile(MakeScratchFolder(QString::fromLatin1(c.name)) + QStringLiteral("/saved.bmp"));
+            session.dialogs.AnswerMessage(IDYES);   // faces left uncovered are saved as they are
             session.Command(ID_FILE_SAVE_AS);
         } else if (step == kTurn) {
             QTest::keyClick(session.view(), Qt::Key_Right);
@@ -84,9 +87,25 @@ TEST_P(FaceFinding, EllipseGoesOverEachFaceInTurn)
         }
     }
     EXPECT_EQ(searches, c.searches);
-    ASSERT_EQ(session.dialogs.messages.size(), c.faces.empty() ? c.steps.size() : 0u);
+    const auto noFace = std::count_if(session.dialogs.messages.begin(), session.dialogs.messages.end(),
+                                      [](const auto& shown) { return shown.text == FaceMessages::NoFace(); });
+    EXPECT_EQ(size_t(noFace), c.faces.empty() ? c.steps.size() : 0u);
     for (const auto& shown : session.dialogs.messages)
-        EXPECT_TRUE(shown.text == FaceMessages::NoFace() && shown.arrowCursor);
+        EXPECT_TRUE(shown.arrowCursor);
+}
+
+// Without its model file F says so once per press and leaves the ellipse.
+TEST(FaceFindingWithoutModel, SaysTheModelIsMissing)
+{
+    AppSession session;
+    session.LayOutBlankPicture(640, 480, 640, 480);
+    const QString path = QStringLiteral("/nonexistent/face.onnx");
+    session.doc()->m_faces.UseDetector(MakeFaceDetector(kSmallestFaceShare, path));
+    const CoveredAreas before = session.doc()->m_covered;
+    QTest::keyClick(session.view(), Qt::Key_F);
+    EXPECT_EQ(session.doc()->m_covered, before);
+    ASSERT_EQ(session.dialogs.messages.size(), 1u);
+    EXPECT_EQ(session.dialogs.messages[0].text, FaceMessages::ModelMissing(path));
 }
 
 INSTANTIATE_TEST_SUITE_P(GivenBoxes, FaceFinding, ::testing::ValuesIn(kCases),
@@ -137,6 +156,91 @@ TEST(CoverEveryFace, OneEllipseOverEachFaceNotYetCovered)
         ASSERT_EQ(session.dialogs.messages.size(), c.faces.empty() ? size_t(c.times) : 0u);
         for (const auto& shown : session.dialogs.messages)
             EXPECT_EQ(shown.text, FaceMessages::NoFace());
+    }
+}
+
+// Two saves of a picture with the given faces, F pressed first or not, the
+// first question answered as given.
+struct SaveCheckCase {
+    const char* name;
+    std::vector<FaceBox> faces;
+    bool pressF;
+    int answer;
+    bool firstWritten;
+    size_t questions;
+    size_t ellipses;   // after both saves
+    int searches;
+};
+void PrintTo(const SaveCheckCase& c, std::ostream* os) { *os << c.name; }
+
+const SaveCheckCase kSaveChecks[] = {
+    // The burn of the first save makes the second search again.
+    {"CoveredFaceSavesWithoutAsking", {{200, 200, 80, 80}}, true, IDNO, true, 0, 1, 2},
+    {"YesWritesAndAsksNoMore", {{200, 200, 80, 80}, {400, 100, 40, 40}, {500, 300, 40, 40}}, true, IDYES, true, 1, 1, 1},
+    {"NoCancelsAndCoversTheFirstUncovered", {{200, 200, 80, 80}, {400, 100, 40, 40}}, true, IDNO, false, 1, 2, 1},
+    {"SearchedAtSaveWhenFWasNotPressed", {{400, 100, 40, 40}}, false, IDNO, false, 1, 2, 1},
+};
+
+class SaveCheck : public ::testing::TestWithParam<SaveCheckCase> {};
+
+TEST_P(SaveCheck, AsksAboutUncoveredFacesOnce)
+{
+    const SaveCheckCase& c = GetParam();
+    AppSession session;
+    session.LayOutBlankPicture(640, 480, 640, 480);
+    int searches = 0;
+    session.doc()->m_faces.UseDetector(std::make_unique<GivenFaces>(c.faces, &searches));
+    if (c.pressF)
+        QTest::keyClick(session.view(), Qt::Key_F);
+    const QString folder = MakeScratchFolder(QString::fromLatin1(c.name));
+    session.dialogs.AnswerMessage(c.answer);
+    for (const QString& name : {QStringLiteral("/first.bmp"), QStringLiteral("/second.bmp")}) {
+        session.dialogs.ChooseFile(folder + name);
+        session.Command(ID_FILE_SAVE_AS);
+    }
+    EXPECT_EQ(QFile::exists(folder + QStringLiteral("/first.bmp")), c.firstWritten);
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/second.bmp")));
+    const auto questions = std::count_if(session.dialogs.messages.begin(), session.dialogs.messages.end(),
+                                         [](const auto& shown) { return shown.text.endsWith(QStringLiteral("Save anyway?")); });
+    EXPECT_EQ(size_t(questions), c.questions);
+    const CoveredAreas& covered = session.doc()->m_covered;
+    EXPECT_EQ(covered.ellipses.size(), c.ellipses);
+    if (!c.firstWritten) {
+        // The new ellipse is the selected one, over the first face left uncovered.
+        const FaceBox& first = c.pressF ? c.faces[1] : c.faces[0];
+        EXPECT_EQ(covered.selected, std::optional<std::size_t>(covered.ellipses.size() - 1));
+        const CRect& picture = session.doc()->m_pictureRect;
+        const unsigned w = unsigned(picture.Width()), h = unsigned(picture.Height());
+        EXPECT_GE(CoveredShare(first, {MapEllipseToPicture(covered.ellipses.back(), h)}, w, h), kCoveredShare);
+    }
+    EXPECT_EQ(searches, c.searches);
+}
+
+INSTANTIATE_TEST_SUITE_P(GivenBoxes, SaveCheck, ::testing::ValuesIn(kSaveChecks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Stops a search at its first report, or never.
+struct GivenAnswer : CSearchProgress {
+    explicit GivenAnswer(bool goOn) : goOn(goOn) {}
+    bool Update(double) override { return goOn; }
+    bool goOn;
+};
+
+// Cancelling the search leaves the ellipses and says nothing; the next F searches anew.
+TEST(FaceFindingProgress, CancelLeavesTheEllipses)
+{
+    AppSession session;
+    session.LayOutBlankPicture(640, 480, 640, 480);
+    CFaceCycle& faces = session.doc()->m_faces;
+    // The program's own search, which reports how far it got.
+    faces.UseDetector(MakeFaceDetector());
+    const CoveredAreas before = session.doc()->m_covered;
+    for (const bool goOn : {false, true}) {
+        faces.UseProgress([goOn] { return std::make_unique<GivenAnswer>(goOn); });
+        QTest::keyClick(session.view(), Qt::Key_F);
+        EXPECT_EQ(session.doc()->m_covered, before);
+        EXPECT_EQ(faces.Searched(), goOn);
+        EXPECT_EQ(session.dialogs.messages.size(), goOn ? 1u : 0u);
     }
 }
 
