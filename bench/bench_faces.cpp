@@ -1,14 +1,19 @@
 // How well and how fast F finds faces: recall and false finds on photographs
 // of Debian packages, and the time of one search in a 24 MP and a 100 MP picture.
-//   bench_faces [photograph-without-people ...]
+//   bench_faces [photograph-without-people ...]   everything
+//   bench_faces --grids                           F's detector on the two grids, with its memory
+//   bench_faces --awkward                         time and memory of pictures with nothing to find
 #include "bench/FacePhotos.h"
+#include "bench/ForkedMeasure.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +43,14 @@ Timed TimeSearch(CFaceDetector& detector, FIBITMAP* picture, int runs)
     result.wallMs = wall[wall.size() / 2];
     result.cpuMs = cpu[cpu.size() / 2];
     return result;
+}
+
+// The highest memory one search holds above the picture, as a share of the
+// picture's bytes; the detector exists already, as it does when F is pressed.
+double PeakShare(CFaceDetector& detector, FIBITMAP* picture)
+{
+    const double bytes = PeakBytesInChild({}, {[&] { return detector.Find(picture, {}).failure.isEmpty(); }, {}});
+    return bytes / (double(FreeImage_GetPitch(picture)) * FreeImage_GetHeight(picture));
 }
 
 void NativeFigures(CFaceDetector& detector, const std::vector<Photo>& labelled, const std::vector<Photo>& empty)
@@ -82,11 +95,34 @@ void MosaicFigures(const std::vector<Photo>& labelled, const std::vector<Photo>&
         const Timed falseFinds = TimeSearch(*detector, withoutPeople.get(), 1);
         const Score big = Compare(found.faces, faces, twoPercent), all = Compare(found.faces, faces, 0);
         std::printf("%5u x %-5u %s: faces >= 2%% (%d px) %d of %d, all %d of %d, %d boxes beside them; "
-                    "%zu boxes without people; %.0f ms (processor %.0f ms)\n",
+                    "%zu boxes without people; %.0f ms (processor %.0f ms); peak memory %.1f %% of the picture\n",
                     width, height, candidate.name.c_str(), twoPercent,
                     big.found, big.faces, all.found, all.faces, all.extra, falseFinds.faces.size(), found.wallMs,
-                    found.cpuMs);
+                    found.cpuMs, 100 * PeakShare(*detector, withPeople.get()));
         std::fflush(stdout);
+    }
+}
+
+// Pictures with nothing to find, of awkward shapes: a flat gray and a noisy one of each.
+void AwkwardFigures()
+{
+    const std::unique_ptr<CFaceDetector> detector = MakeFaceDetector();
+    const unsigned sizes[][2] = {{1, 1}, {1, 60000}, {60000, 1}, {17000, 17000}};
+    for (const auto& size : sizes) {
+        for (const bool noise : {false, true}) {
+            Picture picture(FreeImage_Allocate(int(size[0]), int(size[1]), 24));
+            std::minstd_rand random(7);
+            for (unsigned y = 0; y < size[1]; ++y) {
+                BYTE* line = FreeImage_GetScanLine(picture.get(), int(y));
+                for (unsigned x = 0; x < 3 * size[0]; ++x)
+                    line[x] = noise ? BYTE(random() >> 8) : 128;
+            }
+            const Timed found = TimeSearch(*detector, picture.get(), 1);
+            std::printf("%5u x %-5u %s: %zu boxes; %.0f ms (processor %.0f ms); peak memory %.1f %% of the picture\n",
+                        size[0], size[1], noise ? "noise" : "gray ", found.faces.size(), found.wallMs, found.cpuMs,
+                        100 * PeakShare(*detector, picture.get()));
+            std::fflush(stdout);
+        }
     }
 }
 
@@ -95,21 +131,33 @@ void MosaicFigures(const std::vector<Photo>& labelled, const std::vector<Photo>&
 int main(int argc, char** argv)
 {
     FreeImage_Initialise();
+    const bool awkward = argc > 1 && std::strcmp(argv[1], "--awkward") == 0;
+    const bool gridsOnly = argc > 1 && std::strcmp(argv[1], "--grids") == 0;
+    if (awkward) {
+        AwkwardFigures();
+        return 0;
+    }
     const std::vector<Photo> labelled = LabelledPhotos();
     if (labelled.empty()) {
         std::printf("no labelled photographs in %s: install libdlib-dev\n", kExamples.c_str());
         return 1;
     }
-    const std::vector<Photo> empty = PhotosWithoutPeople(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<Photo> empty =
+        PhotosWithoutPeople(std::vector<std::string>(argv + 1 + gridsOnly, argv + argc));
+    const std::vector<Candidate> candidates = {
+        {"F's (model over tiles)", [] { return MakeFaceDetector(); }},
+        {"dlib frontal, 5 MP copy", [] { return MakeHogFaceDetector(kHogSearchPixels); }},
+    };
+    if (gridsOnly) {
+        MosaicFigures(labelled, empty, 6000, 4000, {candidates[0]});
+        MosaicFigures(labelled, empty, 12000, 8400, {candidates[0]});
+        return 0;
+    }
 
     std::printf("F's detector: ");
     NativeFigures(*MakeFaceDetector(), labelled, empty);
     std::printf("dlib frontal, 5 MP copy: ");
     NativeFigures(*MakeHogFaceDetector(kHogSearchPixels), labelled, empty);
-    const std::vector<Candidate> candidates = {
-        {"F's (model over tiles)", [] { return MakeFaceDetector(); }},
-        {"dlib frontal, 5 MP copy", [] { return MakeHogFaceDetector(kHogSearchPixels); }},
-    };
     MosaicFigures(labelled, empty, 6000, 4000, candidates);
     MosaicFigures(labelled, empty, 12000, 8400, {candidates[0]});
     FreeImage_DeInitialise();

@@ -1,8 +1,8 @@
 #include "faces/FaceConfirmation.h"
 
 #include "faces/ReducedGray.h"
+#include "faces/SharedWork.h"
 
-#include <dlib/image_processing/frontal_face_detector.h>
 #include <dlib/image_transforms.h>
 
 #include <algorithm>
@@ -58,15 +58,21 @@ bool SeenAgain(dlib::frontal_face_detector& detector, FIBITMAP* picture, const F
 }
 } // namespace
 
-std::vector<FaceBox> ConfirmedFaces(FIBITMAP* picture, const std::vector<FaceBox>& faces)
+std::vector<FaceBox> CFaceConfirmation::Confirmed(FIBITMAP* picture, const std::vector<FaceBox>& faces)
 {
     if (faces.empty())
         return {};
-    dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
+    if (m_detectors.empty())
+        m_detectors.assign(std::max(m_threads, 1u), dlib::get_frontal_face_detector());
+    std::vector<char> seen(faces.size(), 0);
+    ShareWork(faces.size(), unsigned(m_detectors.size()), [&](size_t i, unsigned thread) {
+        seen[i] = SeenAgain(m_detectors[thread], picture, faces[i]);
+        return true;
+    });
     std::vector<FaceBox> confirmed;
-    for (const FaceBox& face : faces) {
-        if (SeenAgain(detector, picture, face))
-            confirmed.push_back(face);
+    for (size_t i = 0; i < faces.size(); ++i) {
+        if (seen[i])
+            confirmed.push_back(faces[i]);
     }
     return confirmed;
 }
