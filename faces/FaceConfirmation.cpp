@@ -58,12 +58,15 @@ bool SeenAgain(dlib::frontal_face_detector& detector, FIBITMAP* picture, const F
 }
 } // namespace
 
+CFaceConfirmation::CFaceConfirmation(unsigned threads)
+    : m_detectors(std::max(threads, 1u), dlib::get_frontal_face_detector())
+{
+}
+
 std::vector<FaceBox> CFaceConfirmation::Confirmed(FIBITMAP* picture, const std::vector<FaceBox>& faces)
 {
     if (faces.empty())
         return {};
-    if (m_detectors.empty())
-        m_detectors.assign(std::max(m_threads, 1u), dlib::get_frontal_face_detector());
     std::vector<char> seen(faces.size(), 0);
     ShareWork(faces.size(), unsigned(m_detectors.size()), [&](size_t i, unsigned thread) {
         seen[i] = SeenAgain(m_detectors[thread], picture, faces[i]);

@@ -11,13 +11,12 @@
 // scaled to the detector's size and turned upright.
 class CFaceConfirmation {
 public:
-    explicit CFaceConfirmation(unsigned threads) : m_threads(threads) {}
+    explicit CFaceConfirmation(unsigned threads);
 
     // Those of `faces` the detector also sees, on every thread.
     std::vector<FaceBox> Confirmed(FIBITMAP* picture, const std::vector<FaceBox>& faces);
 
 private:
-    unsigned m_threads;
-    // One per thread, read from dlib's own data once, when first needed.
+    // One per thread, read from dlib's own data once.
     std::vector<dlib::frontal_face_detector> m_detectors;
 };
