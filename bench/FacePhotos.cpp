@@ -8,6 +8,7 @@
 namespace FacePhotos {
 
 const std::string kExamples = "/usr/share/doc/libdlib19.1/examples/";
+const std::string kOpencvExamples = "/usr/share/doc/opencv-doc/examples/data/";
 
 Picture Load(const std::string& path)
 {
@@ -92,6 +93,14 @@ std::vector<Photo> PhotosWithoutPeople(const std::vector<std::string>& extra)
     for (const char* name : {"faces/dogs.jpg", "mmod_cars_test_image.jpg", "mmod_cars_test_image2.jpg",
                              "video_frames/frame_000100.jpg"})
         empty.push_back({name, Load(kExamples + name), {}});
+    // Animals, a cartoon fish, a monkey's 3D head and graffiti faces among them.
+    for (const char* name :
+         {"aero1.jpg", "aero3.jpg", "aloeL.jpg", "apple.jpg", "baboon.jpg", "board.jpg", "box_in_scene.png",
+          "building.jpg", "butterfly.jpg", "chicky_512.png", "fruits.jpg", "HappyFish.jpg", "home.jpg", "leuvenA.jpg",
+          "leuvenB.jpg", "orange.jpg", "rubberwhale1.png", "smarties.png", "squirrel_cls.jpg", "starry_night.jpg",
+          "stuff.jpg", "graf1.png", "graf3.png", "Blender_Suzanne1.jpg", "Blender_Suzanne2.jpg", "ela_original.jpg",
+          "licenseplate_motion.jpg"})
+        empty.push_back({name, Load(kOpencvExamples + name), {}});
     for (const std::string& path : extra)
         empty.push_back({path, Load(path), {}});
     empty.erase(std::remove_if(empty.begin(), empty.end(), [](const Photo& p) { return !p.picture; }), empty.end());

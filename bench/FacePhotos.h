@@ -23,12 +23,13 @@ struct Photo {
 
 // Where libdlib19.1 (brought by libdlib-dev) keeps them.
 extern const std::string kExamples;
+extern const std::string kOpencvExamples;
 
 // A picture file as 24 bits, or null.
 Picture Load(const std::string& path);
 // The labelled photographs of libdlib19.1; empty when it is not installed.
 std::vector<Photo> LabelledPhotos();
-// Its photographs without people, then those of `extra` that load.
+// Photographs without people of libdlib19.1 and opencv-doc, then those of `extra` that load.
 std::vector<Photo> PhotosWithoutPeople(const std::vector<std::string>& extra);
 
 // How many labelled faces of at least `minSide` pixels were found, out of
