@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 // The cut-out is this many face sides across and this many pixels wide, so
@@ -69,10 +70,13 @@ std::vector<FaceBox> CFaceConfirmation::Confirmed(FIBITMAP* picture, const std::
     if (faces.empty())
         return {};
     std::vector<char> seen(faces.size(), 0);
-    ShareWork(faces.size(), unsigned(m_detectors.size()), [&](size_t i, unsigned thread) {
+    const bool asked = ShareWork(faces.size(), unsigned(m_detectors.size()), [&](size_t i, unsigned thread) {
         seen[i] = SeenAgain(m_detectors[thread], picture, faces[i]);
         return true;
     });
+    // A face the detector could not be asked about is not dropped quietly.
+    if (!asked)
+        throw std::runtime_error("face confirmation");
     std::vector<FaceBox> confirmed;
     for (size_t i = 0; i < faces.size(); ++i) {
         if (seen[i])

@@ -13,7 +13,8 @@ class CFaceConfirmation {
 public:
     explicit CFaceConfirmation(unsigned threads);
 
-    // Those of `faces` the detector also sees, on every thread.
+    // Those of `faces` the detector also sees, on every thread; throws when
+    // one could not be looked at.
     std::vector<FaceBox> Confirmed(FIBITMAP* picture, const std::vector<FaceBox>& faces);
 
 private:
