@@ -1,12 +1,13 @@
 #include "faces/FaceTiles.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // The fine layer is never enlarged more than twice, and never holds more than
 // this many tiles along the longer side, so that a long thin picture costs
 // no more than a square one.
-constexpr int kMostGrowth = 2;
+constexpr long long kSmallestSpan = kModelSide / 2;
 constexpr long long kMostTilesAlong = 8;
 
 long long CeilDiv(long long a, long long b) { return (a + b - 1) / b; }
@@ -34,14 +35,16 @@ std::vector<FaceLayer> FaceLayers(long long width, long long height, double smal
     const double smallestFace = smallestShare * double(std::min(width, height));
     const long long longer = std::max(width, height);
     FaceLayer layer;
-    if (smallestFace < kSmallestModelFace && longer <= kMostTilesAlong * kModelSide / kMostGrowth)
-        layer.grow = kMostGrowth;
+    const long long enlarged = std::max({std::llround(smallestFace * kModelSide / kSmallestModelFace), kSmallestSpan,
+                                         CeilDiv(longer, kMostTilesAlong)});
+    if (enlarged < kModelSide)
+        layer.span = enlarged;
     else
         layer.shrink = std::max({1LL, static_cast<long long>(smallestFace / kSmallestModelFace),
                                  CeilDiv(longer, kMostTilesAlong * kModelSide)});
     for (;;) {
         // Sizes in pixels of the reduced picture.
-        const long long side = kModelSide / layer.grow, overlap = kLargestModelFace / layer.grow;
+        const long long side = layer.span, overlap = side * kLargestModelFace / kModelSide;
         const long long reducedWidth = CeilDiv(width, layer.shrink), reducedHeight = CeilDiv(height, layer.shrink);
         layer.tiles.clear();
         for (long long top : Starts(reducedHeight, side, overlap))
@@ -50,9 +53,11 @@ std::vector<FaceLayer> FaceLayers(long long width, long long height, double smal
         layers.push_back(layer);
         if (reducedWidth <= side && reducedHeight <= side)
             return layers;
-        if (layer.grow > 1)
-            layer.grow = 1;
+        // The next layer takes over where this one's faces stop being whole in a tile.
+        if (layer.span < kModelSide)
+            layer.shrink = std::max(1LL, layer.span * kLargestModelFace / (kModelSide * kSmallestModelFace));
         else
             layer.shrink *= 2;
+        layer.span = kModelSide;
     }
 }

@@ -18,11 +18,12 @@ constexpr int kSmallestModelFace = 20;   // pixels of the model's square
 constexpr int kLargestModelFace = 48;    // still found whole in a tile
 
 // The picture reduced `shrink` times (each pixel the mean of a shrink by
-// shrink block), whose pixels the model sees `grow` times larger, and the
-// tiles cut from it; a tile's corner falls on a pixel of the reduced picture.
+// shrink block), the side of its tiles in its own pixels (less than the
+// model's when a small picture is enlarged), and the tiles cut from it, whose
+// corners fall on its pixels.
 struct FaceLayer {
     long long shrink = 1;
-    int grow = 1;
+    long long span = kModelSide;
     std::vector<FaceTile> tiles;
 };
 

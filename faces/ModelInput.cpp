@@ -19,15 +19,18 @@ void CutModelInput(const CReducedLayer& reduced, const FaceLayer& layer, const F
     static const std::array<float, 256> value = ByteValues();
     out.assign(size_t(kModelSide) * kModelSide * 3, 0.0f);
     const long long left = tile.left / layer.shrink, top = tile.top / layer.shrink;
-    const int columns = int(std::clamp(reduced.Width() - left, 0LL, (long long)kModelSide / layer.grow));
+    // Model pixel i shows pixel i * span / kModelSide of the tile: the nearest when enlarged.
     for (int y = 0; y < kModelSide; ++y) {
-        const long long row = top + y / layer.grow;
+        const long long row = top + y * layer.span / kModelSide;
         if (row >= reduced.Height())
             break;
-        const unsigned char* source = reduced.Row(row) + 3 * left;
+        const unsigned char* source = reduced.Row(row);
         float* target = out.data() + size_t(y) * kModelSide * 3;
-        for (int x = 0; x < columns * layer.grow; ++x, target += 3) {
-            const unsigned char* pixel = source + 3 * (x / layer.grow);
+        for (int x = 0; x < kModelSide; ++x, target += 3) {
+            const long long column = left + x * layer.span / kModelSide;
+            if (column >= reduced.Width())
+                break;
+            const unsigned char* pixel = source + 3 * column;
             target[0] = value[pixel[FI_RGBA_RED]];
             target[1] = value[pixel[FI_RGBA_GREEN]];
             target[2] = value[pixel[FI_RGBA_BLUE]];

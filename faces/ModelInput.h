@@ -10,7 +10,7 @@
 using ModelInput = std::vector<float>;
 
 // The tile of `layer`'s picture from `reduced`, the picture reduced as `layer`
-// says: each pixel of the reduced picture seen `layer.grow` times larger,
+// says, scaled to the model's square (a small picture's pixels repeated),
 // 0 where the tile reaches past the picture.
 void CutModelInput(const CReducedLayer& reduced, const FaceLayer& layer, const FaceTile& tile, ModelInput& out);
 
