@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace FacePhotos {
@@ -95,6 +96,13 @@ Score Compare(const std::vector<FaceBox>& found, const std::vector<FaceBox>& lab
     }
     score.extra = int(std::count(used.begin(), used.end(), false));
     return score;
+}
+
+std::vector<FaceBox> Profiles(const std::vector<FaceBox>& labels)
+{
+    std::vector<FaceBox> profiles;
+    std::copy_if(labels.begin(), labels.end(), std::back_inserter(profiles), [](const FaceBox& f) { return f.facing != 0; });
+    return profiles;
 }
 
 double LeastCovered(const std::vector<FaceBox>& found, const std::vector<FaceBox>& labels, FIBITMAP* picture)

@@ -41,6 +41,8 @@ struct Score {
 };
 Score Compare(const std::vector<FaceBox>& found, const std::vector<FaceBox>& labels, int minSide);
 
+// The labels of profiles among `labels`.
+std::vector<FaceBox> Profiles(const std::vector<FaceBox>& labels);
 // The least share of a label that the ellipse F places over its find covers.
 double LeastCovered(const std::vector<FaceBox>& found, const std::vector<FaceBox>& labels, FIBITMAP* picture);
 
