@@ -101,7 +101,8 @@ Score Compare(const std::vector<FaceBox>& found, const std::vector<FaceBox>& lab
 std::vector<FaceBox> Profiles(const std::vector<FaceBox>& labels)
 {
     std::vector<FaceBox> profiles;
-    std::copy_if(labels.begin(), labels.end(), std::back_inserter(profiles), [](const FaceBox& f) { return f.facing != 0; });
+    std::copy_if(labels.begin(), labels.end(), std::back_inserter(profiles),
+                 [](const FaceBox& f) { return f.facing != 0; });
     return profiles;
 }
 
@@ -116,7 +117,8 @@ double LeastCovered(const std::vector<FaceBox>& found, const std::vector<FaceBox
             // At scale 1 the view's rectangle is the picture's own.
             const CRect r = EllipseOverFace(face, CRect(0, 0, w, h), 1.0, h);
             const CoverEllipse over{double(r.left), double(r.top), double(r.right), double(r.bottom)};
-            least = std::min(least, CoveredShare(label, {MapEllipseToPicture(over, unsigned(h))}, unsigned(w), unsigned(h)));
+            const PictureEllipse burnt = MapEllipseToPicture(over, unsigned(h));
+            least = std::min(least, CoveredShare(label, {burnt}, unsigned(w), unsigned(h)));
         }
     }
     return least;
@@ -137,7 +139,8 @@ Picture Mosaic(const std::vector<const Photo*>& photos, unsigned width, unsigned
         const int left = int((k % columns) * cellWidth), top = int((k / columns) * cellHeight);
         FreeImage_Paste(canvas.get(), tile.get(), left, top, 256);
         for (const FaceBox& b : photo.faces)
-            faces->push_back({left + int(b.left * f), top + int(b.top * f), int(b.width * f), int(b.height * f), 0, b.facing});
+            faces->push_back(
+                {left + int(b.left * f), top + int(b.top * f), int(b.width * f), int(b.height * f), 0, b.facing});
     }
     return canvas;
 }

@@ -41,11 +41,14 @@ cv::Mat UprightCut(FIBITMAP* picture, const FaceBox& face)
     ReduceToGray(cut.get(), unsigned(gray.cols), unsigned(gray.rows), gray.data, std::ptrdiff_t(gray.step));
     // Placed where it lies in the square around the face, the rest black.
     const double scale = double(kCutSide) / side;
+    const auto toSquare = [scale](int v) { return int(std::lround(v * scale)); };
+    const cv::Rect into = cv::Rect(toSquare(left - (cx - side / 2)), toSquare(top - (cy - side / 2)),
+                                   std::max(1, toSquare(gray.cols)), std::max(1, toSquare(gray.rows))) &
+                          cv::Rect(0, 0, kCutSide, kCutSide);
+    if (into.empty())
+        return {};
     cv::Mat square = cv::Mat::zeros(kCutSide, kCutSide, CV_8U);
-    const cv::Rect into(int(std::lround((left - (cx - side / 2)) * scale)), int(std::lround((top - (cy - side / 2)) * scale)),
-                        std::max(1, int(std::lround(gray.cols * scale))), std::max(1, int(std::lround(gray.rows * scale))));
-    cv::resize(gray, square(into & cv::Rect(0, 0, kCutSide, kCutSide)), (into & cv::Rect(0, 0, kCutSide, kCutSide)).size(), 0,
-               0, cv::INTER_AREA);
+    cv::resize(gray, square(into), into.size(), 0, 0, cv::INTER_AREA);
     static const cv::RotateFlags kUpright[] = {cv::ROTATE_90_CLOCKWISE, cv::ROTATE_180, cv::ROTATE_90_COUNTERCLOCKWISE};
     if (face.turns % 4 != 0)
         cv::rotate(square, square, kUpright[face.turns % 4 - 1]);
@@ -73,8 +76,9 @@ std::vector<FaceBox> ProfileFaces(FIBITMAP* picture, const std::vector<FaceBox>&
         return {};
     std::vector<FaceBox> profiles;
     try {
+        const QString path = FaceModelFile::DataPath("haarcascade_profileface.xml", VEILCUT_PROFILE_CASCADE_BUILT);
         cv::CascadeClassifier cascade;
-        if (!cascade.load(FaceModelFile::DataPath("haarcascade_profileface.xml", VEILCUT_PROFILE_CASCADE_BUILT).toStdString()))
+        if (!cascade.load(path.toStdString()))
             return {};
         for (FaceBox face : unsure) {
             if (std::find(confirmed.begin(), confirmed.end(), face) != confirmed.end())
