@@ -4,6 +4,7 @@
 #include "faces/FaceMessages.h"
 #include "faces/FaceTiles.h"
 #include "faces/ModelInput.h"
+#include "faces/ProfileFaces.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/dnn.hpp>
@@ -75,7 +76,9 @@ std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen)
     std::vector<FaceBox> faces, unsure;
     for (const Seen& k : kept)
         (k.score >= kSure && k.turns == 0 ? faces : unsure).push_back(ToFaceBox(k));
-    for (const FaceBox& face : ConfirmedFaces(picture, unsure))
+    const std::vector<FaceBox> confirmed = ConfirmedFaces(picture, unsure);
+    faces.insert(faces.end(), confirmed.begin(), confirmed.end());
+    for (const FaceBox& face : ProfileFaces(picture, unsure, confirmed))
         faces.push_back(face);
     return faces;
 }
