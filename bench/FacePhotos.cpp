@@ -1,9 +1,16 @@
 #include "bench/FacePhotos.h"
 
+#include "document/CoverEllipse.h"
+#include "faces/FaceCoverage.h"
+#include "faces/FacePlacement.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace FacePhotos {
 
@@ -40,6 +47,31 @@ std::vector<Photo> LabelledPhotos()
     return photos;
 }
 
+std::vector<Photo> TurnedPhotos(std::vector<std::string>* missing)
+{
+    std::vector<Photo> photos;
+    std::ifstream table(VEILCUT_TURNED_FACES);
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        std::string package, path;
+        int left, top, width, height;
+        if (line.empty() || line[0] == '#' || !(fields >> package >> path >> left >> top >> width >> height))
+            continue;
+        Picture picture = Load(path);
+        if (picture && width > 0)
+            picture.reset(FreeImage_Copy(picture.get(), left, top, left + width, top + height));
+        if (!picture) {
+            missing->push_back(package + " " + path);
+            continue;
+        }
+        Photo photo{path, std::move(picture), {}};
+        for (FaceBox f; fields >> f.left >> f.top >> f.width >> f.height >> f.facing;)
+            photo.faces.push_back(f);
+        photos.push_back(std::move(photo));
+    }
+    return photos;
+}
+
 namespace {
 bool CentreInside(const FaceBox& inner, const FaceBox& outer)
 {
@@ -67,6 +99,32 @@ Score Compare(const std::vector<FaceBox>& found, const std::vector<FaceBox>& lab
     return score;
 }
 
+std::vector<FaceBox> Profiles(const std::vector<FaceBox>& labels)
+{
+    std::vector<FaceBox> profiles;
+    std::copy_if(labels.begin(), labels.end(), std::back_inserter(profiles),
+                 [](const FaceBox& f) { return f.facing != 0; });
+    return profiles;
+}
+
+double LeastCovered(const std::vector<FaceBox>& found, const std::vector<FaceBox>& labels, FIBITMAP* picture)
+{
+    const int w = int(FreeImage_GetWidth(picture)), h = int(FreeImage_GetHeight(picture));
+    double least = 1;
+    for (const FaceBox& label : labels) {
+        for (const FaceBox& face : found) {
+            if (Compare({face}, {label}, 0).found == 0)
+                continue;
+            // At scale 1 the view's rectangle is the picture's own.
+            const CRect r = EllipseOverFace(face, CRect(0, 0, w, h), 1.0, h);
+            const CoverEllipse over{double(r.left), double(r.top), double(r.right), double(r.bottom)};
+            const PictureEllipse burnt = MapEllipseToPicture(over, unsigned(h));
+            least = std::min(least, CoveredShare(label, {burnt}, unsigned(w), unsigned(h)));
+        }
+    }
+    return least;
+}
+
 Picture Mosaic(const std::vector<const Photo*>& photos, unsigned width, unsigned height, double enlarge,
                std::vector<FaceBox>* faces)
 {
@@ -82,7 +140,8 @@ Picture Mosaic(const std::vector<const Photo*>& photos, unsigned width, unsigned
         const int left = int((k % columns) * cellWidth), top = int((k / columns) * cellHeight);
         FreeImage_Paste(canvas.get(), tile.get(), left, top, 256);
         for (const FaceBox& b : photo.faces)
-            faces->push_back({left + int(b.left * f), top + int(b.top * f), int(b.width * f), int(b.height * f)});
+            faces->push_back(
+                {left + int(b.left * f), top + int(b.top * f), int(b.width * f), int(b.height * f), 0, b.facing});
     }
     return canvas;
 }
@@ -101,6 +160,9 @@ std::vector<Photo> PhotosWithoutPeople(const std::vector<std::string>& extra)
           "stuff.jpg", "graf1.png", "graf3.png", "Blender_Suzanne1.jpg", "Blender_Suzanne2.jpg", "ela_original.jpg",
           "licenseplate_motion.jpg"})
         empty.push_back({name, Load(kOpencvExamples + name), {}});
+    // A screenshot of a printed mug, on which the profile cascade alone sees faces.
+    const std::string mug = "/usr/share/doc/opencv-doc/opencv4/html/04_default_filter_view.jpg";
+    empty.push_back({mug, Load(mug), {}});
     for (const std::string& path : extra)
         empty.push_back({path, Load(path), {}});
     empty.erase(std::remove_if(empty.begin(), empty.end(), [](const Photo& p) { return !p.picture; }), empty.end());

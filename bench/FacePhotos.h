@@ -29,6 +29,9 @@ extern const std::string kOpencvExamples;
 Picture Load(const std::string& path);
 // The labelled photographs of libdlib19.1; empty when it is not installed.
 std::vector<Photo> LabelledPhotos();
+// The turned and looking-down faces labelled in bench/turned_faces.txt, in
+// the photographs (or parts of them) that load; `missing` gets the others' paths.
+std::vector<Photo> TurnedPhotos(std::vector<std::string>* missing);
 // Photographs without people of libdlib19.1 and opencv-doc, then those of `extra` that load.
 std::vector<Photo> PhotosWithoutPeople(const std::vector<std::string>& extra);
 
@@ -38,6 +41,11 @@ struct Score {
     int found = 0, faces = 0, extra = 0;
 };
 Score Compare(const std::vector<FaceBox>& found, const std::vector<FaceBox>& labels, int minSide);
+
+// The labels of profiles among `labels`.
+std::vector<FaceBox> Profiles(const std::vector<FaceBox>& labels);
+// The least share of a label that the ellipse F places over its find covers.
+double LeastCovered(const std::vector<FaceBox>& found, const std::vector<FaceBox>& labels, FIBITMAP* picture);
 
 // The photographs enlarged `enlarge` times and laid in a 6 by 5 grid on a gray
 // width by height picture; `faces` gets the labels at their new places.

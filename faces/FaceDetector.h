@@ -12,12 +12,14 @@
 // A face as the detector boxes it, in picture pixels with rows counted from
 // the top; the box is tighter than the whole face. `turns` quarter turns to
 // the right stand the face upright: 1 for a face whose crown points left.
+// `facing` tells a profile, upright: -1 nose to the left, +1 to the right.
 struct FaceBox {
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
     int turns = 0;
+    int facing = 0;
 
     constexpr bool operator==(const FaceBox&) const = default;
 };

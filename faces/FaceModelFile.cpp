@@ -15,14 +15,19 @@ constexpr qint64 kMostBytes = 4 << 20;
 
 QString FaceModelFile::Path()
 {
+    return DataPath(kFileName, VEILCUT_FACE_MODEL_BUILT);
+}
+
+QString FaceModelFile::DataPath(const char* fileName, const char* built)
+{
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
-        const std::filesystem::path installed = program.parent_path().parent_path() / "share" / "veilcut" / kFileName;
+        const std::filesystem::path installed = program.parent_path().parent_path() / "share" / "veilcut" / fileName;
         if (std::filesystem::exists(installed, error))
             return QString::fromStdString(installed.string());
     }
-    return QStringLiteral(VEILCUT_FACE_MODEL_BUILT);
+    return QString::fromUtf8(built);
 }
 
 QByteArray FaceModelFile::Read(const QString& path)

@@ -8,6 +8,8 @@
 namespace FaceModelFile {
 // Installed beside the program (../share/veilcut), else where the build put it.
 QString Path();
+// The same for the data file `fileName` that the build put at `built`.
+QString DataPath(const char* fileName, const char* built);
 // The file's bytes, or empty when it is missing or damaged.
 QByteArray Read(const QString& path);
 } // namespace FaceModelFile

@@ -10,6 +10,10 @@ namespace {
 constexpr double kWidthGrowth = 1.5;
 constexpr double kHeightGrowth = 2.0;
 constexpr double kCentreRaise = 0.15;
+// A profile's box runs from the nose to the ear; the head that shows reaches
+// further back than forward, so its ellipse moves this share of the box's
+// width toward the back of the head.
+constexpr double kProfileShift = 0.1;
 
 int ToPixel(double v)
 {
@@ -47,8 +51,12 @@ CRect EllipseOverFace(const FaceBox& face, const CRect& displayRect, double scal
     const bool lying = face.turns % 2 == 1;
     const double along = lying ? face.width : face.height;
     const double raise = kCentreRaise * along;
-    const double cx = face.left + face.width / 2.0 + (face.turns == 1 ? -raise : face.turns == 3 ? raise : 0.0);
-    const double cy = face.top + face.height / 2.0 + (face.turns == 0 ? -raise : face.turns == 2 ? raise : 0.0);
+    // Back of the head, along the face's own left-to-right direction.
+    const double back = -face.facing * kProfileShift * (lying ? face.height : face.width);
+    const int sideX[] = {1, 0, -1, 0}, sideY[] = {0, -1, 0, 1};
+    const int t = face.turns % 4;
+    const double cx = face.left + face.width / 2.0 + (t == 1 ? -raise : t == 3 ? raise : 0.0) + back * sideX[t];
+    const double cy = face.top + face.height / 2.0 + (t == 0 ? -raise : t == 2 ? raise : 0.0) + back * sideY[t];
     const double halfWidth = face.width * (lying ? kHeightGrowth : kWidthGrowth) / 2;
     const double halfHeight = face.height * (lying ? kWidthGrowth : kHeightGrowth) / 2;
     // Rows count from the top here and from the bottom of the display rectangle

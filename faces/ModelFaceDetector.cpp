@@ -4,6 +4,7 @@
 #include "faces/FaceMessages.h"
 #include "faces/FaceTiles.h"
 #include "faces/ModelInput.h"
+#include "faces/ProfileFaces.h"
 #include "faces/ReducedLayer.h"
 #include "faces/SharedWork.h"
 
@@ -96,7 +97,9 @@ std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen, CFaceConfi
     std::vector<FaceBox> faces, unsure;
     for (const Seen& k : kept)
         (k.score >= kSure && k.turns == 0 ? faces : unsure).push_back(ToFaceBox(k));
-    for (const FaceBox& face : confirmation.Confirmed(picture, unsure))
+    const std::vector<FaceBox> confirmed = confirmation.Confirmed(picture, unsure);
+    faces.insert(faces.end(), confirmed.begin(), confirmed.end());
+    for (const FaceBox& face : ProfileFaces(picture, unsure, confirmed))
         faces.push_back(face);
     return faces;
 }

@@ -44,11 +44,16 @@ struct FaceCase {
 void PrintTo(const FaceCase& c, std::ostream* os) { *os << c.name; }
 
 // Box (l, t, w, h) gives the picture ellipse x = l + w/2 -+ 0.75 w, y = t + 0.35 h -+ h,
-// mapped through the layout and moved inside the display rectangle.
+// mapped through the layout and moved inside the display rectangle; a profile's
+// moves 0.1 w toward the back of the head, along the face when it lies.
 const FaceCase kCases[] = {
     {"LargestFirstThenLeftToRightThenAround", 640, 480, {{400, 100, 40, 40}, {200, 200, 80, 80}, {100, 100, 40, 40}},
      {{180, 148, 300, 308}, {90, 74, 150, 154}, {390, 74, 450, 154}, {180, 148, 300, 308}}, 1},
     {"MovedInsideAtTheCorners", 640, 480, {{0, 0, 40, 40}, {600, 440, 40, 40}}, {{0, 0, 60, 80}, {579, 399, 639, 479}}, 1},
+    {"ProfileLookingLeft", 640, 480, {{200, 200, 80, 80, 0, -1}}, {{188, 148, 308, 308}}, 1},
+    {"ProfileLookingRight", 640, 480, {{200, 200, 80, 80, 0, 1}}, {{172, 148, 292, 308}}, 1},
+    // Crown to the left, nose up: the ellipse is wide, toward the crown and down.
+    {"ProfileLyingOnItsSide", 640, 480, {{200, 200, 80, 80, 1, 1}}, {{148, 188, 308, 308}}, 1},
     {"TallerThanThePictureTakesItsHeight", 640, 480, {{120, 40, 400, 400}}, {{20, 0, 620, 479}}, 1},
     // Scale 0.5: (380, 348)-(500, 508) in picture pixels.
     {"HalfScale", 1280, 960, {{400, 400, 80, 80}}, {{190, 174, 250, 254}}, 1},

@@ -25,9 +25,10 @@ for size in 16 24 32 48 64 128 256; do
 done
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" > /dev/null
 test -s "$prefix/share/doc/veilcut/copyright"
-# The face model beside the program, the very file the build checked.
-cmp "$prefix/share/veilcut/face_detection_back_256x256_barracuda.onnx" \
-    "$build/share/veilcut/face_detection_back_256x256_barracuda.onnx"
+# The face model and the profile cascade beside the program, the very files the build put there.
+for data in face_detection_back_256x256_barracuda.onnx haarcascade_profileface.xml; do
+  cmp "$prefix/share/veilcut/$data" "$build/share/veilcut/$data"
+done
 
 # The package puts the same files under /usr.
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/package" > /dev/null
@@ -43,7 +44,7 @@ test "$(dpkg-deb -f "$deb" Section)" = graphics
 test -n "$(dpkg-deb -f "$deb" Maintainer)"
 # The libraries it needs, found by dpkg-shlibdeps; Qt's own package brings the xcb platform plugin.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1 libwayland-client0 libwebp7 libtiff6 libheif1 libopencv-dnn406; do
+for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libfreeimage3 libxcb1 libwayland-client0 libwebp7 libtiff6 libheif1 libopencv-dnn406 libopencv-objdetect406; do
   grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || { echo "Depends lacks $package: $depends"; exit 1; }
 done
 # Without Qt's Wayland platform a Wayland desktop runs it through XWayland.
