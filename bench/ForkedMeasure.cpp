@@ -29,6 +29,30 @@ long ResidentKiB()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// The highest resident memory since the peak was last forgotten, from /proc.
+long PeakResidentKiB()
+{
+    long kib = -1;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status)) {
+            if (std::sscanf(line, "VmHWM: %ld", &kib) == 1)
+                break;
+        }
+        std::fclose(status);
+    }
+    return kib;
+}
+
+bool ForgetPeak()
+{
+    FILE* refs = std::fopen("/proc/self/clear_refs", "w");
+    if (!refs)
+        return false;
+    const bool written = std::fputs("5", refs) >= 0;
+    return std::fclose(refs) == 0 && written;
+}
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -101,5 +125,17 @@ double PeakBytesInChild(const std::function<void()>& prepare, const MeasuredPath
         if (prepare)
             prepare();
         return TimeOnce(path) < 0 ? -1.0 : double(MaxResidentKiB() - startKiB) * 1024;
+    });
+}
+
+double PeakBytesAfterPrepare(const std::function<void()>& prepare, const MeasuredPath& path)
+{
+    return InChild<double>([&] {
+        if (prepare)
+            prepare();
+        if (!ForgetPeak())
+            return -1.0;
+        const long startKiB = ResidentKiB();
+        return TimeOnce(path) < 0 ? -1.0 : double(PeakResidentKiB() - startKiB) * 1024;
     });
 }

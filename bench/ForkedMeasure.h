@@ -25,3 +25,7 @@ PairFigures TimeInTurns(const std::function<void()>& prepare, const MeasuredPath
 // the process held before `prepare`, measured by getrusage in a forked child
 // of its own so that no other path's peak mixes in. Negative when it failed.
 double PeakBytesInChild(const std::function<void()>& prepare, const MeasuredPath& path);
+
+// The same above what the process held after `prepare`, whose own peak is
+// forgotten first (Linux's clear_refs); negative when it failed.
+double PeakBytesAfterPrepare(const std::function<void()>& prepare, const MeasuredPath& path);

@@ -1,15 +1,20 @@
 // How well and how fast F finds faces: recall and false finds on photographs
 // of Debian packages, and the time of one search in a 24 MP and a 100 MP picture.
-//   bench_faces [photograph-without-people ...]
+//   bench_faces [photograph-without-people ...]   everything
+//   bench_faces --grids                           F's detector on the two grids, with its memory
+//   bench_faces --awkward                         time and memory of pictures with nothing to find
 #include "bench/FacePhotos.h"
+#include "bench/ForkedMeasure.h"
 #include "faces/ProfileFaces.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -39,6 +44,29 @@ Timed TimeSearch(CFaceDetector& detector, FIBITMAP* picture, int runs)
     result.wallMs = wall[wall.size() / 2];
     result.cpuMs = cpu[cpu.size() / 2];
     return result;
+}
+
+// The highest memory a search of `picture` holds above what the process held
+// before, in MB and as a share of the picture's bytes: at the first press of F,
+// when the detector is made, or after a search of a small picture.
+std::string PeakMemory(const std::function<std::unique_ptr<CFaceDetector>()>& make, FIBITMAP* picture, bool first)
+{
+    std::unique_ptr<CFaceDetector> detector;
+    const Picture small(FreeImage_Allocate(64, 64, 24));
+    const auto prepare = [&] {
+        detector = make();
+        detector->Find(small.get(), {});
+    };
+    const MeasuredPath search{[&] {
+        if (!detector)
+            detector = make();
+        return detector->Find(picture, {}).failure.isEmpty();
+    }, {}};
+    const double bytes = first ? PeakBytesInChild({}, search) : PeakBytesAfterPrepare(prepare, search);
+    const double share = bytes / (double(FreeImage_GetPitch(picture)) * FreeImage_GetHeight(picture));
+    char text[80];
+    std::snprintf(text, sizeof text, "%.1f MB (%.1f %% of the picture)", bytes / 1e6, 100 * share);
+    return text;
 }
 
 void NativeFigures(CFaceDetector& detector, const std::vector<Photo>& labelled, const std::vector<Photo>& empty)
@@ -110,6 +138,43 @@ void MosaicFigures(const std::vector<Photo>& labelled, const std::vector<Photo>&
     }
 }
 
+// The memory of F's search in the grid of labelled photographs; measured before
+// any search, whose freed memory a later one would reuse unseen.
+void MemoryFigures(const std::vector<Photo>& labelled, unsigned width, unsigned height)
+{
+    std::vector<const Photo*> people;
+    for (const Photo& p : labelled) people.push_back(&p);
+    std::vector<FaceBox> faces;
+    const Picture withPeople = Mosaic(people, width, height, width / 3000.0, &faces);
+    const auto make = [] { return MakeFaceDetector(); };
+    std::printf("%5u x %-5u F's search: peak memory %s, at the first F (detector made) %s\n", width, height,
+                PeakMemory(make, withPeople.get(), false).c_str(), PeakMemory(make, withPeople.get(), true).c_str());
+    std::fflush(stdout);
+}
+
+// Pictures with nothing to find, of awkward shapes: a flat gray and a noisy one of each.
+void AwkwardFigures()
+{
+    const std::unique_ptr<CFaceDetector> detector = MakeFaceDetector();
+    const unsigned sizes[][2] = {{1, 1}, {1, 60000}, {60000, 1}, {17000, 17000}};
+    for (const auto& size : sizes) {
+        for (const bool noise : {false, true}) {
+            Picture picture(FreeImage_Allocate(int(size[0]), int(size[1]), 24));
+            std::minstd_rand random(7);
+            for (unsigned y = 0; y < size[1]; ++y) {
+                BYTE* line = FreeImage_GetScanLine(picture.get(), int(y));
+                for (unsigned x = 0; x < 3 * size[0]; ++x)
+                    line[x] = noise ? BYTE(random() >> 8) : 128;
+            }
+            const Timed found = TimeSearch(*detector, picture.get(), 1);
+            std::printf("%5u x %-5u %s: %zu boxes; %.0f ms (processor %.0f ms); peak memory %s\n", size[0], size[1],
+                        noise ? "noise" : "gray ", found.faces.size(), found.wallMs, found.cpuMs,
+                        PeakMemory([] { return MakeFaceDetector(); }, picture.get(), false).c_str());
+            std::fflush(stdout);
+        }
+    }
+}
+
 // The profile check's share of a 24 MP search, at worst: every find of the
 // turned-face grid checked as if dlib had turned it down.
 void ProfileStepFigure(const std::vector<Photo>& turned)
@@ -134,12 +199,30 @@ void ProfileStepFigure(const std::vector<Photo>& turned)
 int main(int argc, char** argv)
 {
     FreeImage_Initialise();
+    const bool awkward = argc > 1 && std::strcmp(argv[1], "--awkward") == 0;
+    const bool gridsOnly = argc > 1 && std::strcmp(argv[1], "--grids") == 0;
+    if (awkward) {
+        AwkwardFigures();
+        return 0;
+    }
     const std::vector<Photo> labelled = LabelledPhotos();
     if (labelled.empty()) {
         std::printf("no labelled photographs in %s: install libdlib-dev\n", kExamples.c_str());
         return 1;
     }
-    const std::vector<Photo> empty = PhotosWithoutPeople(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<Photo> empty =
+        PhotosWithoutPeople(std::vector<std::string>(argv + 1 + gridsOnly, argv + argc));
+    const std::vector<Candidate> candidates = {
+        {"F's (model over tiles)", [] { return MakeFaceDetector(); }},
+        {"dlib frontal, 5 MP copy", [] { return MakeHogFaceDetector(kHogSearchPixels); }},
+    };
+    MemoryFigures(labelled, 6000, 4000);
+    MemoryFigures(labelled, 12000, 8400);
+    if (gridsOnly) {
+        MosaicFigures(labelled, empty, 6000, 4000, {candidates[0]});
+        MosaicFigures(labelled, empty, 12000, 8400, {candidates[0]});
+        return 0;
+    }
 
     std::printf("F's detector: ");
     NativeFigures(*MakeFaceDetector(), labelled, empty);
@@ -150,10 +233,6 @@ int main(int argc, char** argv)
     TurnedFigures(*MakeFaceDetector(), turned);
     std::printf("dlib frontal, 5 MP copy: ");
     NativeFigures(*MakeHogFaceDetector(kHogSearchPixels), labelled, empty);
-    const std::vector<Candidate> candidates = {
-        {"F's (model over tiles)", [] { return MakeFaceDetector(); }},
-        {"dlib frontal, 5 MP copy", [] { return MakeHogFaceDetector(kHogSearchPixels); }},
-    };
     MosaicFigures(labelled, empty, 6000, 4000, candidates);
     MosaicFigures(labelled, empty, 12000, 8400, {candidates[0]});
     std::printf("turned faces: ");

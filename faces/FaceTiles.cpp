@@ -7,8 +7,10 @@ namespace {
 // The fine layer is never enlarged more than twice, and never holds more than
 // this many tiles along the longer side, so that a long thin picture costs
 // no more than a square one.
-constexpr long long kSmallestTile = kModelSide / 2;
+constexpr long long kSmallestSpan = kModelSide / 2;
 constexpr long long kMostTilesAlong = 8;
+
+long long CeilDiv(long long a, long long b) { return (a + b - 1) / b; }
 
 // Starts of tiles of `side` over [0, extent): evenly spread, neighbours
 // overlapping by at least `overlap`; one tile at 0 when it covers all.
@@ -17,7 +19,7 @@ std::vector<long long> Starts(long long extent, long long side, long long overla
     if (extent <= side)
         return {0};
     const long long stride = side - overlap;
-    const long long count = (extent - side + stride - 1) / stride + 1;
+    const long long count = CeilDiv(extent - side, stride) + 1;
     std::vector<long long> starts;
     for (long long i = 0; i < count; ++i)
         starts.push_back(i * (extent - side) / (count - 1));
@@ -25,21 +27,37 @@ std::vector<long long> Starts(long long extent, long long side, long long overla
 }
 } // namespace
 
-std::vector<FaceTile> FaceTiles(long long width, long long height, double smallestShare)
+std::vector<FaceLayer> FaceLayers(long long width, long long height, double smallestShare)
 {
-    std::vector<FaceTile> tiles;
+    std::vector<FaceLayer> layers;
     if (width <= 0 || height <= 0)
-        return tiles;
+        return layers;
     const double smallestFace = smallestShare * double(std::min(width, height));
     const long long longer = std::max(width, height);
-    long long side = std::llround(smallestFace * kModelSide / kSmallestModelFace);
-    side = std::max({side, kSmallestTile, (longer + kMostTilesAlong - 1) / kMostTilesAlong});
-    for (;; side *= 2) {
-        const long long overlap = side * kLargestModelFace / kModelSide;
-        for (long long top : Starts(height, side, overlap))
-            for (long long left : Starts(width, side, overlap))
-                tiles.push_back({left, top, side});
-        if (side >= longer)
-            return tiles;
+    FaceLayer layer;
+    const long long enlarged = std::max({std::llround(smallestFace * kModelSide / kSmallestModelFace), kSmallestSpan,
+                                         CeilDiv(longer, kMostTilesAlong)});
+    if (enlarged < kModelSide)
+        layer.span = enlarged;
+    else
+        layer.shrink = std::max({1LL, static_cast<long long>(smallestFace / kSmallestModelFace),
+                                 CeilDiv(longer, kMostTilesAlong * kModelSide)});
+    for (;;) {
+        // Sizes in pixels of the reduced picture.
+        const long long side = layer.span, overlap = side * kLargestModelFace / kModelSide;
+        const long long reducedWidth = CeilDiv(width, layer.shrink), reducedHeight = CeilDiv(height, layer.shrink);
+        layer.tiles.clear();
+        for (long long top : Starts(reducedHeight, side, overlap))
+            for (long long left : Starts(reducedWidth, side, overlap))
+                layer.tiles.push_back({left * layer.shrink, top * layer.shrink, side * layer.shrink});
+        layers.push_back(layer);
+        if (reducedWidth <= side && reducedHeight <= side)
+            return layers;
+        // The next layer takes over where this one's faces stop being whole in a tile.
+        if (layer.span < kModelSide)
+            layer.shrink = std::max(1LL, layer.span * kLargestModelFace / (kModelSide * kSmallestModelFace));
+        else
+            layer.shrink *= 2;
+        layer.span = kModelSide;
     }
 }

@@ -17,8 +17,18 @@ constexpr int kModelSide = 256;
 constexpr int kSmallestModelFace = 20;   // pixels of the model's square
 constexpr int kLargestModelFace = 48;    // still found whole in a tile
 
-// Tiles covering a width by height picture so that every face from
+// The picture reduced `shrink` times (each pixel the mean of a shrink by
+// shrink block), the side of its tiles in its own pixels (less than the
+// model's when a small picture is enlarged), and the tiles cut from it, whose
+// corners fall on its pixels.
+struct FaceLayer {
+    long long shrink = 1;
+    long long span = kModelSide;
+    std::vector<FaceTile> tiles;
+};
+
+// Layers covering a width by height picture so that every face from
 // `smallestShare` of the shorter side upwards lies whole in some tile at a
-// size the model finds: a fine layer of overlapping tiles, then layers of
-// tiles twice as large, up to one tile holding the whole picture.
-std::vector<FaceTile> FaceTiles(long long width, long long height, double smallestShare);
+// size the model finds: a fine layer of overlapping tiles, then layers
+// reduced twice as much, up to one tile holding the whole picture.
+std::vector<FaceLayer> FaceLayers(long long width, long long height, double smallestShare);

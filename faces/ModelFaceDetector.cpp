@@ -5,6 +5,8 @@
 #include "faces/FaceTiles.h"
 #include "faces/ModelInput.h"
 #include "faces/ProfileFaces.h"
+#include "faces/ReducedLayer.h"
+#include "faces/SharedWork.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/dnn.hpp>
@@ -13,8 +15,10 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 // A face the model saw, in picture pixels, before overlapping finds are merged.
@@ -24,16 +28,33 @@ struct Seen {
     int turns;
 };
 
-// A tile searched with the picture turned `turns` quarter turns right.
+// A tile of a layer searched with the picture turned `turns` quarter turns right.
 struct Job {
+    size_t layer;
     FaceTile tile;
     int turns;
 };
 
+// The picture reduced for each layer; layers of one shrink share it.
+using Reduced = std::vector<std::shared_ptr<const CReducedLayer>>;
+Reduced Reduce(FIBITMAP* picture, const std::vector<FaceLayer>& layers, unsigned threads)
+{
+    auto current = std::make_shared<const CReducedLayer>(picture);
+    long long shrink = 1;
+    Reduced reduced;
+    for (const FaceLayer& layer : layers) {
+        if (layer.shrink != shrink)
+            current = std::make_shared<const CReducedLayer>(*current, layer.shrink / shrink, threads);
+        shrink = layer.shrink;
+        reduced.push_back(current);
+    }
+    return reduced;
+}
+
 // Kept when the model is at least this sure, and when less sure than kSure
 // only if a second detector agrees, as every find in a turned picture must
 // (three more looks find more animals); chosen on photographs without people.
-constexpr float kThreshold = 0.75f;
+constexpr float kThreshold = 0.6f;
 constexpr float kSure = 0.9f;
 // Two finds are one face when they overlap this much of the smaller one.
 constexpr double kSameFace = 0.4;
@@ -65,7 +86,7 @@ FaceBox ToFaceBox(const Seen& k)
 }
 
 // The surest find of each face; a face seen in several tiles is kept once.
-std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen)
+std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen, CFaceConfirmation& confirmation)
 {
     std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) { return a.score > b.score; });
     std::vector<Seen> kept;
@@ -76,7 +97,7 @@ std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen)
     std::vector<FaceBox> faces, unsure;
     for (const Seen& k : kept)
         (k.score >= kSure && k.turns == 0 ? faces : unsure).push_back(ToFaceBox(k));
-    const std::vector<FaceBox> confirmed = ConfirmedFaces(picture, unsure);
+    const std::vector<FaceBox> confirmed = confirmation.Confirmed(picture, unsure);
     faces.insert(faces.end(), confirmed.begin(), confirmed.end());
     for (const FaceBox& face : ProfileFaces(picture, unsure, confirmed))
         faces.push_back(face);
@@ -95,8 +116,7 @@ public:
         try {
             // Our own threads share the tiles; OpenCV's own pool would only compete with them.
             cv::setNumThreads(0);
-            const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-            for (unsigned i = 0; i < threads; ++i)
+            for (unsigned i = 0; i < m_threads; ++i)
                 m_nets.push_back(cv::dnn::readNetFromONNX(model.constData(), size_t(model.size())));
             m_failure.clear();
         } catch (const std::exception&) {
@@ -108,65 +128,66 @@ public:
     {
         if (!m_failure.isEmpty())
             return {{}, m_failure};
-        const std::vector<FaceTile> tiles =
-            FaceTiles(FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), m_smallestShare);
+        const std::vector<FaceLayer> layers =
+            FaceLayers(FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), m_smallestShare);
         std::vector<Job> upright, turned;
-        for (const FaceTile& tile : tiles) {
-            upright.push_back({tile, 0});
-            for (int turns = 1; turns < 4; ++turns)
-                turned.push_back({tile, turns});
+        for (size_t l = 0; l < layers.size(); ++l) {
+            for (const FaceTile& tile : layers[l].tiles) {
+                upright.push_back({l, tile, 0});
+                for (int turns = 1; turns < 4; ++turns)
+                    turned.push_back({l, tile, turns});
+            }
         }
-        // A picture lying on its side is searched the other ways only when nothing stands upright.
-        FaceSearch search = Run(picture, upright, progress, 0.25);
-        if (search.faces.empty() && search.failure.isEmpty() && !search.cancelled)
-            search = Run(picture, turned, progress, 1.0);
-        return search;
+        try {
+            const Reduced reduced = Reduce(picture, layers, m_threads);
+            // A picture lying on its side is searched the other ways only when nothing stands upright.
+            FaceSearch search = Run(picture, layers, reduced, upright, progress, 0.25);
+            if (search.faces.empty() && search.failure.isEmpty() && !search.cancelled)
+                search = Run(picture, layers, reduced, turned, progress, 1.0);
+            return search;
+        } catch (...) {
+            return {{}, FaceMessages::SearchFailed()};
+        }
     }
 
 private:
     // Runs `jobs` on every thread; the calling thread reports progress up to `upTo`.
-    FaceSearch Run(FIBITMAP* picture, const std::vector<Job>& jobs, const FaceProgress& progress, double upTo)
+    FaceSearch Run(FIBITMAP* picture, const std::vector<FaceLayer>& layers, const Reduced& reduced,
+                   const std::vector<Job>& jobs, const FaceProgress& progress, double upTo)
     {
-        std::atomic<size_t> next{0}, done{0};
-        std::atomic<bool> stop{false}, failed{false};
+        std::atomic<size_t> done{0};
+        std::atomic<bool> failed{false};
         std::mutex seenLock;
         std::vector<Seen> seen;
-        const auto work = [&](cv::dnn::Net& net, bool reporting) {
-            ModelInput input, turned;
-            for (size_t i; !stop && (i = next++) < jobs.size();) {
-                try {
-                    std::vector<Seen> found = SearchTile(net, picture, jobs[i], input, turned);
-                    const std::lock_guard<std::mutex> hold(seenLock);
-                    seen.insert(seen.end(), found.begin(), found.end());
-                } catch (...) {
-                    failed = true;
-                    stop = true;
-                }
-                ++done;
-                if (reporting && progress && !progress(upTo * double(done) / double(jobs.size())))
-                    stop = true;
+        std::vector<ModelInput> inputs(m_nets.size()), turnedInputs(m_nets.size());
+        const bool finished = ShareWork(jobs.size(), unsigned(m_nets.size()), [&](size_t i, unsigned thread) {
+            try {
+                const Job& job = jobs[i];
+                std::vector<Seen> found = SearchTile(m_nets[thread], *reduced[job.layer], layers[job.layer], job,
+                                                     inputs[thread], turnedInputs[thread]);
+                const std::lock_guard<std::mutex> hold(seenLock);
+                seen.insert(seen.end(), found.begin(), found.end());
+            } catch (...) {
+                failed = true;
+                return false;
             }
-        };
-        std::vector<std::thread> helpers;
-        for (size_t t = 1; t < m_nets.size(); ++t)
-            helpers.emplace_back(work, std::ref(m_nets[t]), false);
-        work(m_nets[0], true);
-        for (std::thread& helper : helpers)
-            helper.join();
+            ++done;
+            return thread != 0 || !progress || progress(upTo * double(done) / double(jobs.size()));
+        });
         FaceSearch search;
         if (failed)
             search.failure = FaceMessages::SearchFailed();
-        else if (stop)
+        else if (!finished)
             search.cancelled = true;
         else
-            search.faces = Merge(picture, std::move(seen));
+            search.faces = Merge(picture, std::move(seen), m_confirmation);
         return search;
     }
 
-    static std::vector<Seen> SearchTile(cv::dnn::Net& net, FIBITMAP* picture, const Job& job, ModelInput& input,
-                                        ModelInput& turned)
+    static std::vector<Seen> SearchTile(cv::dnn::Net& net, const CReducedLayer& reduced, const FaceLayer& layer,
+                                        const Job& job, ModelInput& input, ModelInput& turned)
     {
-        ReduceToModelInput(picture, job.tile, input);
+        CutModelInput(reduced, layer, job.tile, input);
         if (job.turns != 0)
             TurnModelInput(input, job.turns, turned);
         const int shape[] = {1, kModelSide, kModelSide, 3};
@@ -212,7 +233,9 @@ private:
     }
 
     double m_smallestShare;
+    const unsigned m_threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     std::vector<cv::dnn::Net> m_nets;
+    CFaceConfirmation m_confirmation{m_threads};
     QString m_failure;
 };
 } // namespace

@@ -1,51 +1,39 @@
 #include "faces/ModelInput.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
 
 namespace {
-// The picture span [first, end) that model position i of a tile starting at
-// `start` with `side` picture pixels covers, clipped to [0, extent).
-struct Span {
-    long long first, end;
-};
-Span Covered(long long start, long long side, int i, long long extent)
+// The model's value of each byte.
+std::array<float, 256> ByteValues()
 {
-    long long first = start + i * side / kModelSide;
-    long long end = std::max(first + 1, start + (i + 1) * side / kModelSide);
-    return {std::clamp(first, 0LL, extent), std::clamp(end, 0LL, extent)};
+    std::array<float, 256> values{};
+    for (int b = 0; b < 256; ++b)
+        values[size_t(b)] = float(b / 127.5 - 1.0);
+    return values;
 }
 } // namespace
 
-void ReduceToModelInput(FIBITMAP* picture, const FaceTile& tile, ModelInput& out)
+void CutModelInput(const CReducedLayer& reduced, const FaceLayer& layer, const FaceTile& tile, ModelInput& out)
 {
-    const long long width = FreeImage_GetWidth(picture), height = FreeImage_GetHeight(picture);
+    static const std::array<float, 256> value = ByteValues();
     out.assign(size_t(kModelSide) * kModelSide * 3, 0.0f);
-    std::vector<Span> columns;
-    for (int x = 0; x < kModelSide; ++x)
-        columns.push_back(Covered(tile.left, tile.side, x, width));
-    std::vector<std::uint64_t> sums(size_t(kModelSide) * 3);
+    const long long left = tile.left / layer.shrink, top = tile.top / layer.shrink;
+    // Model pixel i shows pixel i * span / kModelSide of the tile: the nearest when enlarged.
     for (int y = 0; y < kModelSide; ++y) {
-        const Span rows = Covered(tile.top, tile.side, y, height);
-        if (rows.end <= rows.first)
-            continue;
-        std::fill(sums.begin(), sums.end(), 0);
-        for (long long row = rows.first; row < rows.end; ++row) {
-            const BYTE* line = FreeImage_GetScanLine(picture, int(height - 1 - row));
-            for (int x = 0; x < kModelSide; ++x) {
-                for (long long column = columns[x].first; column < columns[x].end; ++column) {
-                    const BYTE* pixel = line + 3 * column;
-                    sums[3 * x] += pixel[FI_RGBA_RED];
-                    sums[3 * x + 1] += pixel[FI_RGBA_GREEN];
-                    sums[3 * x + 2] += pixel[FI_RGBA_BLUE];
-                }
-            }
-        }
+        const long long row = top + y * layer.span / kModelSide;
+        if (row >= reduced.Height())
+            break;
+        const unsigned char* source = reduced.Row(row);
         float* target = out.data() + size_t(y) * kModelSide * 3;
-        for (int x = 0; x < kModelSide; ++x) {
-            const long long count = (columns[x].end - columns[x].first) * (rows.end - rows.first);
-            for (int c = 0; c < 3 && count > 0; ++c)
-                target[3 * x + c] = float(double(sums[3 * x + c]) / double(count) / 127.5 - 1.0);
+        for (int x = 0; x < kModelSide; ++x, target += 3) {
+            const long long column = left + x * layer.span / kModelSide;
+            if (column >= reduced.Width())
+                break;
+            const unsigned char* pixel = source + 3 * column;
+            target[0] = value[pixel[FI_RGBA_RED]];
+            target[1] = value[pixel[FI_RGBA_GREEN]];
+            target[2] = value[pixel[FI_RGBA_BLUE]];
         }
     }
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "faces/FaceTiles.h"
-
-#include <FreeImage.h>
+#include "faces/ReducedLayer.h"
 
 #include <vector>
 
@@ -10,10 +9,10 @@
 // pixels, each red, green, blue from -1 to 1.
 using ModelInput = std::vector<float>;
 
-// The tile of the 24-bit `picture` scaled to the model's square: each model
-// pixel the mean of the picture pixels it covers (the nearest one when the
-// tile is enlarged), 0 where the tile reaches past the picture.
-void ReduceToModelInput(FIBITMAP* picture, const FaceTile& tile, ModelInput& out);
+// The tile of `layer`'s picture from `reduced`, the picture reduced as `layer`
+// says, scaled to the model's square (a small picture's pixels repeated),
+// 0 where the tile reaches past the picture.
+void CutModelInput(const CReducedLayer& reduced, const FaceLayer& layer, const FaceTile& tile, ModelInput& out);
 
 // `in` turned `turns` quarter turns to the right.
 void TurnModelInput(const ModelInput& in, int turns, ModelInput& out);

@@ -2,6 +2,7 @@
 #include "tests/TestPictures.h"
 #include "document/PictureRotation.h"
 #include "faces/FaceMessages.h"
+#include "faces/ReducedLayer.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -163,6 +164,52 @@ TEST(FaceModel, AwkwardPicturesGiveNoBox)
                                            : MakePicture(p.width, p.height, [](unsigned, unsigned) { return Bgr{90, 90, 90}; });
         const FaceSearch search = detector->Find(picture.get(), {});
         EXPECT_TRUE(search.faces.empty() && search.failure.isEmpty()) << p.width << " x " << p.height;
+    }
+}
+
+// Each pixel the rounded mean of the shrink by shrink block of `picture` it
+// covers, counted the slow way, pixel by pixel.
+BitmapPtr BlockMeans(FIBITMAP* picture, unsigned shrink)
+{
+    const unsigned width = FreeImage_GetWidth(picture), height = FreeImage_GetHeight(picture);
+    const unsigned reducedHeight = (height + shrink - 1) / shrink;
+    return MakePicture((width + shrink - 1) / shrink, reducedHeight, [&](unsigned x, unsigned y) {
+        unsigned sum[3] = {}, count = 0;
+        // Blocks start at the top row, and MakePicture counts rows from the bottom.
+        const unsigned top = (reducedHeight - 1 - y) * shrink;
+        for (unsigned py = top; py < std::min(height, top + shrink); ++py) {
+            for (unsigned px = x * shrink; px < std::min(width, (x + 1) * shrink); ++px, ++count) {
+                const Bgr p = PixelAt(picture, px, height - 1 - py);
+                sum[0] += p.blue, sum[1] += p.green, sum[2] += p.red;
+            }
+        }
+        return Bgr{BYTE((sum[0] + count / 2) / count), BYTE((sum[1] + count / 2) / count),
+                   BYTE((sum[2] + count / 2) / count)};
+    });
+}
+
+BitmapPtr LayerPicture(const CReducedLayer& layer)
+{
+    return MakePicture(unsigned(layer.Width()), unsigned(layer.Height()), [&](unsigned x, unsigned y) {
+        const BYTE* p = layer.Row(layer.Height() - 1 - y) + 3 * x;
+        return Bgr{p[FI_RGBA_BLUE], p[FI_RGBA_GREEN], p[FI_RGBA_RED]};
+    });
+}
+
+// The search reduces the picture once per layer, and each layer again from the last.
+TEST(ReducedLayer, EachPixelIsTheMeanOfTheBlockItCovers)
+{
+    const struct {
+        unsigned width, height, shrink;
+    } cases[] = {{1, 1, 1}, {1, 9, 4}, {7, 5, 2}, {9, 8, 3}, {6, 13, 5}, {40, 3, 16}};
+    for (const auto& c : cases) {
+        const BitmapPtr picture = MakeNoisePicture(c.width, c.height, c.width * 31 + c.height);
+        const CReducedLayer reduced(CReducedLayer(picture.get()), c.shrink, 2);
+        const BitmapPtr expected = BlockMeans(picture.get(), c.shrink);
+        EXPECT_EQ(DescribeDifference(expected.get(), LayerPicture(reduced).get()), "")
+            << c.width << " x " << c.height << " by " << c.shrink;
+        EXPECT_EQ(DescribeDifference(BlockMeans(expected.get(), 2).get(), LayerPicture(CReducedLayer(reduced, 2, 2)).get()), "")
+            << c.width << " x " << c.height << " by " << c.shrink << ", then 2";
     }
 }
 
