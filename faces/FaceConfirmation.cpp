@@ -1,5 +1,6 @@
 #include "faces/FaceConfirmation.h"
 
+#include "faces/FaceSurroundings.h"
 #include "faces/ReducedGray.h"
 #include "faces/SharedWork.h"
 
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -19,25 +19,16 @@ constexpr unsigned kCutSide = 180;
 // The detector's own threshold: animals the model mistook must not pass.
 constexpr double kLenience = 0.0;
 
-struct Unloader {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, Unloader>;
-
 bool SeenAgain(dlib::frontal_face_detector& detector, FIBITMAP* picture, const FaceBox& face)
 {
-    const int width = int(FreeImage_GetWidth(picture)), height = int(FreeImage_GetHeight(picture));
-    const int side = int(std::max(face.width, face.height) * kSidesAcross);
-    const int cx = face.left + face.width / 2, cy = face.top + face.height / 2;
-    const int left = std::clamp(cx - side / 2, 0, width - 1), right = std::clamp(cx + side / 2, left + 1, width);
-    const int top = std::clamp(cy - side / 2, 0, height - 1), bottom = std::clamp(cy + side / 2, top + 1, height);
-    // FreeImage's copy counts rows from the top, as the box does.
-    const Bitmap cut(FreeImage_Copy(picture, left, top, right, bottom));
+    const FaceSurroundings around = SurroundingsOf(picture, face, kSidesAcross);
+    const BitmapPtr cut = CopySurroundings(picture, around);
     if (!cut)
         return false;
-    const double scale = double(kCutSide) / side;
-    const unsigned w = std::max(1u, unsigned((right - left) * scale)), h = std::max(1u, unsigned((bottom - top) * scale));
-    const Bitmap scaled(FreeImage_Rescale(cut.get(), int(w), int(h), FILTER_BILINEAR));
+    const double scale = double(kCutSide) / around.side;
+    const unsigned w = std::max(1u, unsigned((around.right - around.left) * scale));
+    const unsigned h = std::max(1u, unsigned((around.bottom - around.top) * scale));
+    const BitmapPtr scaled(FreeImage_Rescale(cut.get(), int(w), int(h), FILTER_BILINEAR));
     if (!scaled)
         return false;
     dlib::array2d<unsigned char> gray(h, w);

@@ -1,6 +1,7 @@
 #include "faces/ProfileFaces.h"
 
 #include "faces/FaceModelFile.h"
+#include "faces/FaceSurroundings.h"
 #include "faces/ReducedGray.h"
 
 #include <opencv2/core.hpp>
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <memory>
 
 namespace {
 // The cut-out is this many face sides across and this many pixels wide, so
@@ -21,28 +21,20 @@ constexpr int kSmallestFind = 24;
 // How many overlapping finds make one; fewer let patterned cloth through.
 constexpr int kNeighbours = 3;
 
-struct Unloader {
-    void operator()(FIBITMAP* dib) const { if (dib) FreeImage_Unload(dib); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, Unloader>;
-
 // The face's surroundings as an upright gray square of kCutSide pixels, or empty.
 cv::Mat UprightCut(FIBITMAP* picture, const FaceBox& face)
 {
-    const int width = int(FreeImage_GetWidth(picture)), height = int(FreeImage_GetHeight(picture));
-    const int side = std::max(1, int(std::max(face.width, face.height) * kSidesAcross));
-    const int cx = face.left + face.width / 2, cy = face.top + face.height / 2;
-    const int left = std::clamp(cx - side / 2, 0, width - 1), right = std::clamp(cx + side / 2, left + 1, width);
-    const int top = std::clamp(cy - side / 2, 0, height - 1), bottom = std::clamp(cy + side / 2, top + 1, height);
-    const Bitmap cut(FreeImage_Copy(picture, left, top, right, bottom));
+    const FaceSurroundings around = SurroundingsOf(picture, face, kSidesAcross);
+    const BitmapPtr cut = CopySurroundings(picture, around);
     if (!cut)
         return {};
-    cv::Mat gray(bottom - top, right - left, CV_8U);
+    cv::Mat gray(around.bottom - around.top, around.right - around.left, CV_8U);
     ReduceToGray(cut.get(), unsigned(gray.cols), unsigned(gray.rows), gray.data, std::ptrdiff_t(gray.step));
     // Placed where it lies in the square around the face, the rest black.
-    const double scale = double(kCutSide) / side;
+    const double scale = double(kCutSide) / around.side;
     const auto toSquare = [scale](int v) { return int(std::lround(v * scale)); };
-    const cv::Rect into = cv::Rect(toSquare(left - (cx - side / 2)), toSquare(top - (cy - side / 2)),
+    const cv::Rect into = cv::Rect(toSquare(around.left - (around.cx - around.side / 2)),
+                                   toSquare(around.top - (around.cy - around.side / 2)),
                                    std::max(1, toSquare(gray.cols)), std::max(1, toSquare(gray.rows))) &
                           cv::Rect(0, 0, kCutSide, kCutSide);
     if (into.empty())

@@ -235,11 +235,13 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // A save first searches the picture for uncovered faces, which takes
+    // seconds on a busy machine or in the sanitized build.
     void WaitForFile(const QString& path)
     {
         QElapsedTimer timer;
         timer.start();
-        while (!QFile::exists(path) && timer.elapsed() < 10000)
+        while (!QFile::exists(path) && timer.elapsed() < 60000)
             QThread::msleep(100);
         QThread::msleep(300);
         ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
