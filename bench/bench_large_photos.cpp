@@ -10,7 +10,7 @@
 #include "io/MaskBurn.h"
 #include "io/PictureFormats.h"
 #include "io/PictureLoader.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "io/PictureWriter.h"
 
 #include <QString>
