@@ -204,7 +204,7 @@ bool ReadPlainRgbRows(TIFF* tiff, FIBITMAP* dib)
 // compression can unpack from a byte at most: deflate 1032 bytes, LZW a
 // string of up to 4096 bytes for 12 bits (2731), PackBits 128 for 2. The
 // fax codings pack a blank row into a bit; they keep the measured bound of
-// the format (a blank page, group 4).
+// the format (a blank page, group 4). JPEG strips keep JPEG's.
 std::uint64_t PixelsPerByte(TIFF* tiff)
 {
     std::uint16_t compression = COMPRESSION_NONE, bitsPerSample = 1, samples = 1;
@@ -218,6 +218,9 @@ std::uint64_t PixelsPerByte(TIFF* tiff)
     case COMPRESSION_LZW: bytesPerByte = 2731; break;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: bytesPerByte = 1032; break;
+    // JPEG strips pack no more than a JPEG file does.
+    case COMPRESSION_OJPEG:
+    case COMPRESSION_JPEG: return MaxPixelsPerByte(FIF_JPEG);
     default: return 0;
     }
     const std::uint64_t bitsPerPixel = std::max<std::uint64_t>(1, std::uint64_t(bitsPerSample) * samples);
