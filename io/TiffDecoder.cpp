@@ -218,7 +218,6 @@ std::uint64_t PixelsPerByte(TIFF* tiff)
     case COMPRESSION_LZW: bytesPerByte = 2731; break;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: bytesPerByte = 1032; break;
-    // JPEG strips pack no more than a JPEG file does.
     case COMPRESSION_OJPEG:
     case COMPRESSION_JPEG: return MaxPixelsPerByte(FIF_JPEG);
     default: return 0;
