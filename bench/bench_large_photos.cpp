@@ -2,6 +2,7 @@
 // against bare FreeImage calls in the same run, and prints one table.
 //   bench_large_photos                      the table (a few minutes)
 //   bench_large_photos saves                 its save rows alone
+//   bench_large_photos png-save              the PNG save row alone
 //   bench_large_photos turn-and-save IN OUT  Veilcut's open + turn right + save of one file
 //   bench_large_photos make-photo OUT W H    a photo-like JPEG (quality 92) to compare with
 #include "bench/ForkedMeasure.h"
@@ -10,7 +11,7 @@
 #include "io/MaskBurn.h"
 #include "io/PictureFormats.h"
 #include "io/PictureLoader.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "io/PictureWriter.h"
 
 #include <QString>
@@ -245,8 +246,14 @@ bool MakeInputs(const std::string& folder)
     return true;
 }
 
-std::vector<Row> AllRows(const std::string& folder, bool savesOnly)
+// Which rows of the table to measure.
+enum class Rows { All, Saves, PngSave };
+
+std::vector<Row> AllRows(const std::string& folder, Rows which)
 {
+    if (which == Rows::PngSave)
+        return {SaveRow(kSizes[0], "PNG", kPng, folder + "/saved.png")};
+    const bool savesOnly = which == Rows::Saves;
     std::vector<Row> rows;
     for (const PhotoSize& size : kSizes) {
         rows.push_back(SaveRow(size, "BMP", kBmp, folder + "/saved.bmp"));
@@ -309,21 +316,21 @@ std::string CpuModel()
     return "unknown";
 }
 
-int PrintTable(bool savesOnly)
+int PrintTable(Rows which)
 {
     const std::string folder = (std::filesystem::temp_directory_path() / ("veilcut-bench-" + std::to_string(getpid())))
                                    .string();
     std::filesystem::create_directories(folder);
     std::printf("%ld cores, %s, %.1f GiB RAM\n\n", sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str(),
                 double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)) / (1 << 30));
-    if (!savesOnly && PeakBytesInChild(nullptr, {[&] { return MakeInputs(folder); }, nullptr}) <= 0) {
+    if (which == Rows::All && PeakBytesInChild(nullptr, {[&] { return MakeInputs(folder); }, nullptr}) <= 0) {
         std::fprintf(stderr, "could not write the input photos into %s\n", folder.c_str());
         return 1;
     }
     std::printf("| operation | runs | Veilcut | floor | floor path | ratio | target | Veilcut peak | floor peak |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     bool allOk = true;
-    for (const Row& row : AllRows(folder, savesOnly))
+    for (const Row& row : AllRows(folder, which))
         allOk = MeasureRow(row) && allOk;
     std::printf("\nTimes: medians; Veilcut's path and the floor run in turn in one process. Ratio: the median of "
                 "the runs' ratios.\nPeaks: one run in a process of its own, its highest resident memory above its "
@@ -347,8 +354,13 @@ int main(int argc, char** argv)
         return TurnAndSave(argv[2], argv[3]) ? 0 : 1;
     if (argc == 5 && std::strcmp(argv[1], "make-photo") == 0)
         return MakePhotoFile(argv[2], argv[3], argv[4]);
-    if (argc == 1 || (argc == 2 && std::strcmp(argv[1], "saves") == 0))
-        return PrintTable(argc == 2);
-    std::fprintf(stderr, "usage: %s [saves | turn-and-save IN OUT | make-photo OUT WIDTH HEIGHT]\n", argv[0]);
+    if (argc == 1)
+        return PrintTable(Rows::All);
+    if (argc == 2 && std::strcmp(argv[1], "saves") == 0)
+        return PrintTable(Rows::Saves);
+    if (argc == 2 && std::strcmp(argv[1], "png-save") == 0)
+        return PrintTable(Rows::PngSave);
+    std::fprintf(stderr, "usage: %s [saves | png-save | turn-and-save IN OUT | make-photo OUT WIDTH HEIGHT]\n",
+                 argv[0]);
     return 2;
 }

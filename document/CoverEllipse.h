@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/CRect.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "io/MaskBurn.h"
 
 #include <optional>

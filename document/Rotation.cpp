@@ -2,7 +2,7 @@
 
 #include "framework/WinApp.h"
 #include "display/VeilcutView.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "document/UndoSteps.h"
 
 void CVeilcutDoc::OnRotateLeft()

@@ -4,7 +4,7 @@
 #include "framework/Document.h"
 #include "app/MaskSettings.h"
 #include "document/CoveredAreas.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "faces/FaceCycle.h"
 #include "io/BitmapPtr.h"
 #include "io/MaskBurn.h"

@@ -12,6 +12,8 @@ constexpr std::uint64_t kClaimFloor = std::uint64_t(1) << 22;
 // below stay far from overflowing.
 constexpr std::uint64_t kMaxSide = std::uint64_t(1) << 30;
 
+} // namespace
+
 // Pixels a file may claim for every byte it has: sixteen times the most the
 // format's own encoders packed into a byte, one flat colour at the strongest
 // compression, 4096 x 4096 (measured): PNG 1 bit 7785 (deflate cannot pass
@@ -32,8 +34,6 @@ std::uint64_t MaxPixelsPerByte(FREE_IMAGE_FORMAT format)
         return format == kHeifFormat ? 16 * 3898 : UINT64_MAX;
     }
 }
-
-} // namespace
 
 std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel)
 {

@@ -18,6 +18,9 @@ std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bi
 // converted to while it is still held.
 std::uint64_t HeldBitmapBytes(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel);
 
+// Pixels a file of `format` may claim for every byte it has.
+std::uint64_t MaxPixelsPerByte(FREE_IMAGE_FORMAT format);
+
 // A file of `fileBytes` bytes that claims more than `pixelsPerByte` pixels
 // for each of them (up to 2048 x 2048 every claim passes).
 bool ClaimsMorePixelsPerByte(std::uint64_t pixelsPerByte, std::uint64_t width, std::uint64_t height,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <system_error>
 
 #include <unistd.h>
@@ -33,7 +34,12 @@ PictureReadAlong::PictureReadAlong(int fd, FREE_IMAGE_FORMAT format, PictureVerd
             try {
                 FreeImageIO io{ReadAlong, WriteNothing, RefuseSeek, TellAlong};
                 m_verdict = verdict(
-                    [this, &io, format](int flags) { return FreeImage_LoadFromHandle(format, &io, static_cast<fi_handle>(this), flags); });
+                    {[this, &io, format](int flags) {
+                         return FreeImage_LoadFromHandle(format, &io, static_cast<fi_handle>(this), flags);
+                     },
+                     [this](void* buffer, std::size_t size) {
+                         return std::size_t(Read(buffer, unsigned(std::min<std::size_t>(size, UINT_MAX))));
+                     }});
             } catch (...) {
                 m_verdict = false;
             }

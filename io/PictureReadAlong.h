@@ -3,6 +3,7 @@
 #include <FreeImage.h>
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -10,8 +11,15 @@
 
 // Loads the picture being read, with the decoder's flags.
 using PictureLoad = std::function<FIBITMAP*(int flags)>;
-// Decodes through `load` and tells whether the picture is what was meant.
-using PictureVerdict = std::function<bool(const PictureLoad& load)>;
+// Reads its next bytes into `buffer`, up to `size`; 0 at its end.
+using PictureRead = std::function<std::size_t(void* buffer, std::size_t size)>;
+// The picture being read, whole through FreeImage or byte after byte.
+struct PictureSource {
+    PictureLoad load;
+    PictureRead read;
+};
+// Decodes from `source` and tells whether the picture is what was meant.
+using PictureVerdict = std::function<bool(const PictureSource& source)>;
 
 // Decodes the picture file being written through `fd` on a second thread
 // while the encoder writes it, so that reading it back costs hardly more than

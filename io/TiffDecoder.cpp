@@ -129,11 +129,82 @@ bool ReadPixels(TIFF* tiff, std::uint16_t orientation, FIBITMAP* dib)
     return complete;
 }
 
+// Stored 8-bit RGB, in strips of interleaved samples, as cameras, scanners
+// and most programs write it: libtiff's own packing of such rows leaves every
+// sample as it is (alpha 255 over white), so the rows go straight into the
+// bitmap.
+bool HoldsPlainRgb(TIFF* tiff, std::uint32_t width)
+{
+    std::uint16_t bitsPerSample = 0, samples = 0, photometric = 0, planar = PLANARCONFIG_CONTIG;
+    std::uint16_t extraCount = 0;
+    std::uint16_t* extra = nullptr;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
+    return TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) && photometric == PHOTOMETRIC_RGB &&
+           bitsPerSample == 8 && samples == 3 && extraCount == 0 && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tiff) &&
+           TIFFScanlineSize64(tiff) == 3 * std::uint64_t(width);
+}
+
+// A strip up to this size is read whole, as libtiff's own reader does;
+// larger ones row by row, which keeps the memory down but costs deflate a
+// copy of its window per row.
+constexpr std::uint64_t kLargestStripRead = 1 << 20;
+
+// One stored row of RGB samples into a bitmap row in FreeImage's order; white
+// where libtiff could not read it.
+void PlaceRow(const BYTE* stored, BYTE* out, unsigned width)
+{
+    if (!stored) {
+        std::memset(out, 255, 3 * std::size_t(width));
+        return;
+    }
+    for (unsigned x = 0; x < width; ++x, stored += 3, out += 3) {
+        out[FI_RGBA_RED] = stored[0];
+        out[FI_RGBA_GREEN] = stored[1];
+        out[FI_RGBA_BLUE] = stored[2];
+    }
+}
+
+// Stored rows first .. first + count - 1 into `rows`: a whole strip, or one row.
+bool ReadBand(TIFF* tiff, unsigned first, unsigned count, bool wholeStrips, BYTE* rows, tmsize_t size)
+{
+    if (wholeStrips)
+        return TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, first, 0), rows, size) == size;
+    return count == 1 && TIFFReadScanline(tiff, rows, first, 0) >= 0;
+}
+
+// The rows are decoded a band at a time into a buffer that stays in the
+// cache and from there put in FreeImage's order into the bitmap. False when
+// a row could not be read.
+bool ReadPlainRgbRows(TIFF* tiff, FIBITMAP* dib)
+{
+    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    const std::size_t rowBytes = 3 * std::size_t(width);
+    std::uint32_t rowsPerStrip = height;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    const unsigned stripRows = std::clamp<std::uint32_t>(rowsPerStrip, 1, height);
+    const bool wholeStrips = stripRows * rowBytes <= kLargestStripRead;
+    const unsigned bandRows = wholeStrips ? stripRows : 1;
+    std::vector<BYTE> band(bandRows * rowBytes);
+    bool complete = true;
+    for (unsigned first = 0; first < height; first += bandRows) {
+        const unsigned count = std::min(bandRows, height - first);
+        const bool read = ReadBand(tiff, first, count, wholeStrips, band.data(), tmsize_t(count * rowBytes));
+        complete = complete && read;
+        for (unsigned row = 0; row < count; ++row)
+            PlaceRow(read ? band.data() + row * rowBytes : nullptr,
+                     FreeImage_GetScanLine(dib, int(height - 1 - (first + row))), width);
+    }
+    return complete;
+}
+
 // Pixels one byte of the file may stand for, sixteen times what its
 // compression can unpack from a byte at most: deflate 1032 bytes, LZW a
 // string of up to 4096 bytes for 12 bits (2731), PackBits 128 for 2. The
 // fax codings pack a blank row into a bit; they keep the measured bound of
-// the format (a blank page, group 4).
+// the format (a blank page, group 4). JPEG strips keep JPEG's.
 std::uint64_t PixelsPerByte(TIFF* tiff)
 {
     std::uint16_t compression = COMPRESSION_NONE, bitsPerSample = 1, samples = 1;
@@ -147,6 +218,8 @@ std::uint64_t PixelsPerByte(TIFF* tiff)
     case COMPRESSION_LZW: bytesPerByte = 2731; break;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: bytesPerByte = 1032; break;
+    case COMPRESSION_OJPEG:
+    case COMPRESSION_JPEG: return MaxPixelsPerByte(FIF_JPEG);
     default: return 0;
     }
     const std::uint64_t bitsPerPixel = std::max<std::uint64_t>(1, std::uint64_t(bitsPerSample) * samples);
@@ -189,8 +262,12 @@ DecodedPicture DecodeTiff(const PictureBytes& bytes)
     if (!decoded.bitmap)
         return RefusedPicture(PictureLoadFailure::TooLarge);
     const int errorsBefore = source.errors;
-    const bool complete = ReadPixels(tiff.get(), orientation >= 1 && orientation <= 8 ? orientation : ORIENTATION_TOPLEFT,
-                                     decoded.bitmap.get());
+    // Either way the first row read is the first stored row.
+    const bool complete = HoldsPlainRgb(tiff.get(), width)
+                              ? ReadPlainRgbRows(tiff.get(), decoded.bitmap.get())
+                              : ReadPixels(tiff.get(), orientation >= 1 && orientation <= 8 ? orientation
+                                                                                             : ORIENTATION_TOPLEFT,
+                                           decoded.bitmap.get());
     decoded.damaged = !complete || source.errors > errorsBefore;
     return decoded;
 }

@@ -1,11 +1,13 @@
 #include "io/WrittenPictureCheck.h"
 
-#include "io/BitmapPtr.h"
 #include "io/DecoderComplaints.h"
 
 #include <QtEndian>
 
+#include <png.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -262,11 +265,12 @@ bool ReducedShowsMask(FIBITMAP* reduced, unsigned divisor, unsigned height, cons
     return true;
 }
 
-bool ReducedJpegShowsMask(const PictureLoad& load, unsigned width, unsigned height, const std::vector<BurnRun>& covered)
+bool ReducedJpegShowsMask(const PictureSource& source, unsigned width, unsigned height,
+                          const std::vector<BurnRun>& covered)
 {
     const unsigned divisor = EighthScaleDivisor(width, height);
     DecoderComplaints complaints;
-    FIBITMAP* reduced = load(kEighthScale);
+    FIBITMAP* reduced = source.load(kEighthScale);
     const bool holds = reduced && !complaints.Heard() && FreeImage_GetBPP(reduced) == 24 &&
                        FreeImage_GetWidth(reduced) == (width + divisor - 1) / divisor &&
                        FreeImage_GetHeight(reduced) == (height + divisor - 1) / divisor &&
@@ -275,27 +279,69 @@ bool ReducedJpegShowsMask(const PictureLoad& load, unsigned width, unsigned heig
     return holds;
 }
 
+// One read of the file from `at` through its descriptor, again when a signal
+// cut it short.
+ssize_t ReadOnce(int fd, void* into, std::size_t count, std::uint64_t at)
+{
+    ssize_t got = 0;
+    do
+        got = ::pread(fd, into, count, off_t(at));
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+// `count` bytes of the file from `at`.
+bool ReadAt(int fd, std::uint64_t at, uchar* into, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t got = ReadOnce(fd, into, count, at);
+        if (got <= 0)
+            return false;
+        at += std::uint64_t(got);
+        into += got;
+        count -= std::size_t(got);
+    }
+    return true;
+}
+
+// The file from its start, read through its descriptor and never mapped, so
+// that a check holds no more of it than it looks at.
+PictureRead ReadingFrom(int fd)
+{
+    return [fd, position = std::uint64_t(0)](void* buffer, std::size_t size) mutable -> std::size_t {
+        const ssize_t got = ReadOnce(fd, buffer, size, position);
+        if (got <= 0)
+            return 0;
+        position += std::uint64_t(got);
+        return std::size_t(got);
+    };
+}
+
 // Signature, IHDR (8-bit RGB, not interlaced, of the picture's size), IDAT
 // chunks and IEND as the file's last twelve bytes: no text, time, colour
-// profile, Exif, physical size or palette.
-bool PngCarriesOnlyPicture(Bytes file, unsigned width, unsigned height)
+// profile, Exif, physical size or palette. Only the chunks' heads are read.
+bool PngCarriesOnlyPicture(int fd, unsigned width, unsigned height)
 {
     static const uchar kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     static const uchar kHeader[5] = {8, 2, 0, 0, 0};
-    if (file.size < 8 + 25 + 12 || std::memcmp(file.data, kSignature, 8) != 0)
+    struct stat info {};
+    uchar head[8 + 25];
+    if (::fstat(fd, &info) != 0 || info.st_size < 8 + 25 + 12 || !ReadAt(fd, 0, head, sizeof head) ||
+        std::memcmp(head, kSignature, 8) != 0)
         return false;
-    const uchar* ihdr = file.data + 8;
+    const std::uint64_t size = std::uint64_t(info.st_size);
+    const uchar* ihdr = head + 8;
     if (qFromBigEndian<quint32>(ihdr) != 13 || std::memcmp(ihdr + 4, "IHDR", 4) != 0 ||
         qFromBigEndian<quint32>(ihdr + 8) != width || qFromBigEndian<quint32>(ihdr + 12) != height ||
         std::memcmp(ihdr + 16, kHeader, 5) != 0)
         return false;
     bool data = false;
-    for (std::uint64_t pos = 8 + 25; pos + 12 <= file.size;) {
-        const std::uint64_t length = qFromBigEndian<quint32>(file.data + pos);
-        const uchar* type = file.data + pos + 4;
-        if (std::memcmp(type, "IEND", 4) == 0)
-            return data && length == 0 && pos + 12 == file.size;
-        if (std::memcmp(type, "IDAT", 4) != 0)
+    uchar chunk[8];
+    for (std::uint64_t pos = 8 + 25; pos + 12 <= size && ReadAt(fd, pos, chunk, sizeof chunk);) {
+        const std::uint64_t length = qFromBigEndian<quint32>(chunk);
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0)
+            return data && length == 0 && pos + 12 == size;
+        if (std::memcmp(chunk + 4, "IDAT", 4) != 0)
             return false;
         data = true;
         pos += 12 + length;
@@ -303,26 +349,89 @@ bool PngCarriesOnlyPicture(Bytes file, unsigned width, unsigned height)
     return false;
 }
 
-// The whole picture decoded, cleanly, with the exact gray on every covered pixel.
-bool PngShowsMask(const PictureLoad& load, unsigned width, unsigned height, const std::vector<BurnRun>& covered)
+// What libpng reads from and whether it warned.
+struct PngReading {
+    const PictureRead* read;
+    bool warned = false;
+};
+
+[[noreturn]] void StopAtPngError(png_structp png, png_const_charp)
 {
-    DecoderComplaints complaints;
-    const BitmapPtr decoded(load(PNG_DEFAULT));
-    FIBITMAP* dib = decoded.get();
-    return dib && !complaints.Heard() && FreeImage_GetImageType(dib) == FIT_BITMAP && FreeImage_GetBPP(dib) == 24 &&
-           FreeImage_GetWidth(dib) == width && FreeImage_GetHeight(dib) == height &&
-           std::all_of(covered.begin(), covered.end(), [dib, width, height](const BurnRun& run) {
-               return run.row < height && run.end <= width &&
-                      AllGray(FreeImage_GetScanLine(dib, int(run.row)) + std::size_t(run.first) * 3, run.end - run.first);
-           });
+    png_longjmp(png, 1);
 }
 
-bool PixelsHoldMask(Bytes file, FREE_IMAGE_FORMAT format, const PictureVerdict& verdict, PictureReadAlong* decoding)
+void NotePngWarning(png_structp png, png_const_charp)
+{
+    static_cast<PngReading*>(png_get_error_ptr(png))->warned = true;
+}
+
+void ReadPngBytes(png_structp png, png_bytep into, png_size_t size)
+{
+    const PictureRead& read = *static_cast<PngReading*>(png_get_io_ptr(png))->read;
+    png_size_t got = 0;
+    try {
+        for (std::size_t n = 1; got < size && n > 0; got += n)
+            n = read(into + got, size - got);
+    } catch (...) {
+        // Nothing thrown may cross libpng.
+    }
+    if (got < size)
+        png_error(png, "cut short");
+}
+
+// The rows as they arrive, each burnt run of each held to the exact gray.
+// libpng reports an error by a long jump back here: nothing with a destructor
+// lives between the setjmp and the last call into libpng.
+bool PngRowsShowMask(png_structp png, png_infop info, unsigned width, unsigned height,
+                     const std::vector<Runs>& burnt, png_bytep row)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    if (png_get_image_width(png, info) != width || png_get_image_height(png, info) != height ||
+        png_get_bit_depth(png, info) != 8 || png_get_color_type(png, info) != PNG_COLOR_TYPE_RGB ||
+        png_get_interlace_type(png, info) != PNG_INTERLACE_NONE)
+        return false;
+    for (unsigned y = 0; y < height; ++y) {
+        png_read_row(png, row, nullptr);
+        // The burnt runs count scan lines from the bottom.
+        for (const Run& run : burnt[height - 1 - y]) {
+            if (!AllGray(row + std::size_t(run.first) * 3, run.end - run.first))
+                return false;
+        }
+    }
+    png_read_end(png, nullptr);
+    return true;
+}
+
+// The whole picture decoded, cleanly, with the exact gray on every covered
+// pixel; a row at a time, so that the check holds a row of the picture.
+bool PngShowsMask(const PictureSource& source, unsigned width, unsigned height, const std::vector<BurnRun>& covered)
+{
+    if (!std::all_of(covered.begin(), covered.end(),
+                     [&](const BurnRun& run) { return run.row < height && run.end <= width; }))
+        return false;
+    const std::vector<Runs> burnt = BurntRows(height, covered);
+    std::vector<png_byte> row(3 * std::size_t(width));
+    PngReading reading{&source.read};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reading, &StopAtPngError, &NotePngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool holds = false;
+    if (info) {
+        png_set_read_fn(png, &reading, &ReadPngBytes);
+        // Extra data and the like count as errors, not warnings.
+        png_set_benign_errors(png, 0);
+        holds = PngRowsShowMask(png, info, width, height, burnt, row.data()) && !reading.warned;
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    return holds;
+}
+
+bool PixelsHoldMask(const PictureSource& written, const PictureVerdict& verdict, PictureReadAlong* decoding)
 {
     if (decoding && decoding->Started())
         return decoding->Verdict();
-    const FreeImageBytes bytes(file);
-    return verdict([&bytes, format](int flags) { return bytes.Load(format, flags); });
+    return verdict(written);
 }
 
 } // namespace
@@ -331,15 +440,21 @@ PictureVerdict WrittenPixelsVerdict(FREE_IMAGE_FORMAT format, unsigned width, un
                                     const std::vector<BurnRun>& covered)
 {
     if (format == FIF_JPEG)
-        return [=](const PictureLoad& load) { return ReducedJpegShowsMask(load, width, height, covered); };
+        return [=](const PictureSource& source) { return ReducedJpegShowsMask(source, width, height, covered); };
     if (format == FIF_PNG)
-        return [=](const PictureLoad& load) { return PngShowsMask(load, width, height, covered); };
+        return [=](const PictureSource& source) { return PngShowsMask(source, width, height, covered); };
     return {};
 }
 
 bool WrittenPictureHoldsMask(int fd, FREE_IMAGE_FORMAT format, unsigned width, unsigned height,
                              const std::vector<BurnRun>& covered, PictureReadAlong* decoding)
 {
+    const PictureVerdict verdict = WrittenPixelsVerdict(format, width, height, covered);
+    if (format == FIF_PNG) {
+        // Read, never mapped: the check holds a few rows of the file at most.
+        const PictureSource written{[](int) { return static_cast<FIBITMAP*>(nullptr); }, ReadingFrom(fd)};
+        return PngCarriesOnlyPicture(fd, width, height) && PixelsHoldMask(written, verdict, decoding);
+    }
     const MappedFile mapped(fd);
     const Bytes& bytes = mapped.bytes();
     if (!bytes.data)
@@ -347,12 +462,11 @@ bool WrittenPictureHoldsMask(int fd, FREE_IMAGE_FORMAT format, unsigned width, u
     switch (format) {
     case FIF_BMP:
         return BmpHoldsMask(bytes, width, height, covered);
-    case FIF_JPEG:
-        return JpegCarriesOnlyPicture(bytes, width, height) &&
-               PixelsHoldMask(bytes, format, WrittenPixelsVerdict(format, width, height, covered), decoding);
-    case FIF_PNG:
-        return PngCarriesOnlyPicture(bytes, width, height) &&
-               PixelsHoldMask(bytes, format, WrittenPixelsVerdict(format, width, height, covered), decoding);
+    case FIF_JPEG: {
+        const FreeImageBytes file(bytes);
+        const PictureSource written{[&file](int flags) { return file.Load(FIF_JPEG, flags); }, ReadingFrom(fd)};
+        return JpegCarriesOnlyPicture(bytes, width, height) && PixelsHoldMask(written, verdict, decoding);
+    }
     default:
         return false;
     }

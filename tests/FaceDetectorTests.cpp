@@ -1,6 +1,6 @@
 #include "bench/FacePhotos.h"
 #include "tests/TestPictures.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "faces/FaceMessages.h"
 #include "faces/ReducedLayer.h"
 

@@ -61,19 +61,34 @@ TEST_P(EveryOrientation, TransformMatchesTheDefinition)
 }
 
 // A file tagged with the orientation opens as the untagged one shown that
-// way; HEIC pictures are turned by libheif from their own transforms, and the
-// Exif tag inside is never applied on top.
+// way. HEIC pictures are turned by libheif from the file's own transforms;
+// the Exif tag inside is never applied on top, nor alone.
 TEST_P(EveryOrientation, TaggedFilesOpenUpright)
 {
-    const BitmapPtr picture = MakeNoisePicture(13, 7, 40 + GetParam());
-    for (FREE_IMAGE_FORMAT format : {FIF_JPEG, FIF_PNG, FIF_WEBP, FIF_TIFF, kHeifFormat}) {
-        SCOPED_TRACE(format);
-        const OpenedPicture plain = OpenBytes(EncodeInFormat(format, picture.get()));
-        const OpenedPicture tagged = OpenBytes(EncodeOriented(format, picture.get(), GetParam()));
+    const unsigned orientation = GetParam();
+    const BitmapPtr picture = MakeNoisePicture(13, 7, 40 + orientation);
+    const QByteArray heicExif = EncodeOriented(kHeifFormat, picture.get(), orientation);
+    struct Row {
+        const char* name;
+        FREE_IMAGE_FORMAT format;
+        QByteArray tagged;
+        unsigned applied;
+    };
+    const Row rows[] = {
+        {"JPEG", FIF_JPEG, EncodeOriented(FIF_JPEG, picture.get(), orientation), orientation},
+        {"PNG", FIF_PNG, EncodeOriented(FIF_PNG, picture.get(), orientation), orientation},
+        {"WebP", FIF_WEBP, EncodeOriented(FIF_WEBP, picture.get(), orientation), orientation},
+        {"TIFF", FIF_TIFF, EncodeOriented(FIF_TIFF, picture.get(), orientation), orientation},
+        {"HEIC, Exif alone", kHeifFormat, heicExif, 1},
+        {"HEIC, transforms and Exif", kHeifFormat, HeifWithTransforms(heicExif, orientation), orientation},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const OpenedPicture plain = OpenBytes(EncodeInFormat(row.format, picture.get()));
+        const OpenedPicture tagged = OpenBytes(row.tagged);
         ASSERT_NE(plain.picture, nullptr);
         ASSERT_NE(tagged.picture, nullptr);
-        const unsigned applied = format == kHeifFormat ? 1 : GetParam();
-        const BitmapPtr expected = ShownByDefinition(plain.picture.get(), applied);
+        const BitmapPtr expected = ShownByDefinition(plain.picture.get(), row.applied);
         EXPECT_EQ(DescribeDifference(expected.get(), tagged.picture.get()), "");
     }
 }

@@ -115,7 +115,7 @@ QByteArray EncodeHeic(FIBITMAP* picture, const QByteArray& exif)
 }
 
 // libtiff writes the orientation tag; it needs a file to write to.
-QByteArray EncodeTiff(FIBITMAP* picture, unsigned orientation)
+QByteArray EncodeTiff(FIBITMAP* picture, unsigned orientation, unsigned rowsPerStrip = 16)
 {
     TIFFSetWarningHandler(nullptr);
     QTemporaryFile file;
@@ -132,7 +132,7 @@ QByteArray EncodeTiff(FIBITMAP* picture, unsigned orientation)
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     if (channels == 4) {
         const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, extra);
@@ -192,6 +192,11 @@ QByteArray EncodeInFormat(FREE_IMAGE_FORMAT format, FIBITMAP* picture)
     if (format == FIF_TIFF)
         return EncodeTiff(picture, 0);
     return EncodeWithFreeImage(format, picture);
+}
+
+QByteArray EncodeTiffInStrips(FIBITMAP* picture, unsigned rowsPerStrip)
+{
+    return EncodeTiff(picture, 0, rowsPerStrip);
 }
 
 QByteArray ExifWithOrientation(unsigned orientation, bool bigEndian)
@@ -276,6 +281,146 @@ QByteArray WithHeifSize(const QByteArray& heif, unsigned width, unsigned height)
     for (qsizetype at = changed.indexOf("ispe"); at >= 0; at = changed.indexOf("ispe", at + 4))
         changed.replace(at + 8, 8, BigEndian32(width) + BigEndian32(height));
     return changed;
+}
+
+namespace {
+
+// The boxes of a HEIF file: a 32-bit big-endian size, then the type.
+quint64 ReadBigEndian(const QByteArray& bytes, qsizetype at, unsigned size)
+{
+    quint64 value = 0;
+    for (unsigned i = 0; i < size; ++i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+void WriteBigEndian(QByteArray& bytes, qsizetype at, unsigned size, quint64 value)
+{
+    for (unsigned i = size; i-- > 0; value >>= 8)
+        bytes[at + i] = char(value);
+}
+
+// The first box of `type` among the boxes from `from` to `end`; -1 if none.
+qsizetype FindBox(const QByteArray& file, qsizetype from, qsizetype end, const char* type)
+{
+    for (qsizetype at = from; at + 8 <= end;) {
+        const qsizetype size = qsizetype(ReadBigEndian(file, at, 4));
+        if (file.mid(at + 4, 4) == type)
+            return at;
+        if (size < 8)
+            return -1;
+        at += size;
+    }
+    return -1;
+}
+
+qsizetype BoxEnd(const QByteArray& file, qsizetype box)
+{
+    return box + qsizetype(ReadBigEndian(file, box, 4));
+}
+
+void GrowBox(QByteArray& file, qsizetype box, qsizetype added)
+{
+    WriteBigEndian(file, box, 4, ReadBigEndian(file, box, 4) + quint64(added));
+}
+
+// Every item stored at or past `from` moves `shift` bytes on: the offsets of
+// the item locations (the base offset where there is one, else each extent's).
+void ShiftItemLocations(QByteArray& file, qsizetype iloc, qsizetype from, qsizetype shift)
+{
+    const unsigned version = quint8(file[iloc + 8]);
+    qsizetype at = iloc + 12;
+    const unsigned offsetSize = quint8(file[at]) >> 4, lengthSize = quint8(file[at]) & 15;
+    const unsigned baseSize = quint8(file[at + 1]) >> 4, indexSize = version > 0 ? quint8(file[at + 1]) & 15 : 0;
+    at += 2;
+    const unsigned idSize = version < 2 ? 2 : 4;
+    const quint64 items = ReadBigEndian(file, at, idSize);
+    at += idSize;
+    const auto shiftAt = [&](qsizetype field, unsigned size) {
+        if (size > 0 && ReadBigEndian(file, field, size) >= quint64(from))
+            WriteBigEndian(file, field, size, ReadBigEndian(file, field, size) + quint64(shift));
+    };
+    for (quint64 item = 0; item < items; ++item) {
+        at += idSize + (version > 0 ? 2 : 0) + 2;
+        shiftAt(at, baseSize);
+        at += baseSize;
+        const quint64 extents = ReadBigEndian(file, at, 2);
+        at += 2;
+        for (quint64 extent = 0; extent < extents; ++extent) {
+            at += indexSize;
+            if (baseSize == 0)
+                shiftAt(at, offsetSize);
+            at += offsetSize + lengthSize;
+        }
+    }
+}
+
+// The mirror and anticlockwise quarter turns that show a picture stored as
+// `orientation` says, in the order they are applied. libheif takes mirror
+// axis 1 for left to right, 0 for top to bottom.
+QByteArray TransformBoxes(unsigned orientation)
+{
+    const auto box = [](const char* type, int value) { return BigEndian32(9) + QByteArray(type) + QByteArray(1, char(value)); };
+    switch (orientation) {
+    case 2: return box("imir", 1);
+    case 3: return box("irot", 2);
+    case 4: return box("imir", 0);
+    case 5: return box("imir", 1) + box("irot", 1);
+    case 6: return box("irot", 3);
+    case 7: return box("imir", 1) + box("irot", 3);
+    case 8: return box("irot", 1);
+    default: return {};
+    }
+}
+
+} // namespace
+
+QByteArray HeifWithTransforms(const QByteArray& heif, unsigned orientation)
+{
+    const QByteArray properties = TransformBoxes(orientation);
+    const qsizetype meta = FindBox(heif, 0, heif.size(), "meta");
+    if (properties.isEmpty() || meta < 0)
+        return heif;
+    const qsizetype metaEnd = BoxEnd(heif, meta);
+    const qsizetype pitm = FindBox(heif, meta + 12, metaEnd, "pitm");
+    const qsizetype iloc = FindBox(heif, meta + 12, metaEnd, "iloc");
+    const qsizetype iprp = FindBox(heif, meta + 12, metaEnd, "iprp");
+    const qsizetype ipco = iprp < 0 ? -1 : FindBox(heif, iprp + 8, BoxEnd(heif, iprp), "ipco");
+    const qsizetype ipma = iprp < 0 ? -1 : FindBox(heif, iprp + 8, BoxEnd(heif, iprp), "ipma");
+    if (pitm < 0 || iloc < 0 || ipco < 0 || ipma < ipco)
+        return heif;
+    int existing = 0;
+    for (qsizetype at = ipco + 8; at < BoxEnd(heif, ipco); at = BoxEnd(heif, at))
+        ++existing;
+    const int added = int(properties.size() / 9);
+    // The primary item's entry in the associations; wide indices when flag 1 is set.
+    const quint64 primary = ReadBigEndian(heif, pitm + 12, 2);
+    const unsigned ipmaVersion = quint8(heif[ipma + 8]);
+    const unsigned idSize = ipmaVersion < 1 ? 2 : 4, indexSize = (quint8(heif[ipma + 11]) & 1) ? 2 : 1;
+    qsizetype entry = ipma + 16;
+    for (quint64 n = ReadBigEndian(heif, ipma + 12, 4); n > 0; --n) {
+        if (ReadBigEndian(heif, entry, idSize) == primary)
+            break;
+        entry += idSize + 1 + qsizetype(quint8(heif[entry + idSize])) * indexSize;
+    }
+    if (entry >= BoxEnd(heif, ipma))
+        return heif;
+    QByteArray associations;
+    for (int i = 1; i <= added; ++i)
+        associations += indexSize == 2 ? BigEndian32(quint32(existing + i)).right(2) : QByteArray(1, char(existing + i));
+    QByteArray file = heif;
+    const qsizetype shift = properties.size() + associations.size();
+    ShiftItemLocations(file, iloc, metaEnd, shift);
+    // From the back, so that the places found before stay where they are.
+    const qsizetype count = entry + idSize;
+    file[count] = char(quint8(file[count]) + added);
+    file.insert(count + 1 + qsizetype(quint8(heif[count])) * indexSize, associations);
+    GrowBox(file, ipma, associations.size());
+    file.insert(BoxEnd(heif, ipco), properties);
+    GrowBox(file, ipco, properties.size());
+    GrowBox(file, iprp, shift);
+    GrowBox(file, meta, shift);
+    return file;
 }
 
 // libx265, the HEIC encoder the fixtures use, keeps a small allocation of its

@@ -17,6 +17,9 @@ BitmapPtr PatternBitmap(unsigned width, unsigned height, unsigned bits);
 // WebP; libheif's for HEIC (lossy, quality 90).
 QByteArray EncodeInFormat(FREE_IMAGE_FORMAT format, FIBITMAP* picture);
 
+// A deflated TIFF of `rowsPerStrip` rows a strip; EncodeInFormat writes 16.
+QByteArray EncodeTiffInStrips(FIBITMAP* picture, unsigned rowsPerStrip);
+
 // A TIFF block whose first directory holds one orientation tag.
 QByteArray ExifWithOrientation(unsigned orientation, bool bigEndian = true);
 
@@ -37,6 +40,11 @@ QByteArray ForgedTiffHeader(unsigned width, unsigned height);
 
 // The HEIF file with the size in its first image-size property replaced.
 QByteArray WithHeifSize(const QByteArray& heif, unsigned width, unsigned height);
+
+// The HEIF file with the mirror and quarter turns that show its primary
+// picture as the Exif `orientation` says added to its item properties, as a
+// phone writes them; unchanged for 0, 1 and values out of range.
+QByteArray HeifWithTransforms(const QByteArray& heif, unsigned orientation);
 
 // A chunk of a PNG: length, type, body and CRC.
 QByteArray PngChunk(const char* type, const QByteArray& body);

@@ -90,6 +90,7 @@ TEST(OpenPictureBytes, EveryKindAgainstItsDefinition)
         FREE_IMAGE_FORMAT format;
         BitmapPtr picture;
         bool alpha;
+        unsigned tiffRowsPerStrip = 0;   // 0: as EncodeInFormat writes it
     };
     Case cases[] = {
         {"PNG colour", FIF_PNG, PatternBitmap(23, 9, 24), true},
@@ -101,13 +102,15 @@ TEST(OpenPictureBytes, EveryKindAgainstItsDefinition)
         {"PNG 16-bit colour with alpha", FIF_PNG, SixteenBitPicture(FIT_RGBA16, 4), true},
         {"WebP colour", FIF_WEBP, PatternBitmap(23, 9, 24), true},
         {"WebP with alpha", FIF_WEBP, PatternBitmap(23, 9, 32), true},
-        {"TIFF colour", FIF_TIFF, PatternBitmap(23, 9, 24), true},
+        {"TIFF colour, strip after strip", FIF_TIFF, PatternBitmap(23, 40, 24), true},
+        {"TIFF colour, one strip too large to read whole", FIF_TIFF, PatternBitmap(700, 600, 24), true, 600},
         {"TIFF with alpha", FIF_TIFF, PatternBitmap(23, 9, 32), true},
         {"BMP of 32 bits", FIF_BMP, PatternBitmap(23, 9, 32), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QByteArray file = EncodeInFormat(c.format, c.picture.get());
+        const QByteArray file = c.tiffRowsPerStrip ? EncodeTiffInStrips(c.picture.get(), c.tiffRowsPerStrip)
+                                                   : EncodeInFormat(c.format, c.picture.get());
         ASSERT_FALSE(file.isEmpty());
         const OpenedPicture opened = OpenBytes(file);
         EXPECT_EQ(opened.format, c.format);

@@ -405,8 +405,8 @@ TEST(PictureReadAlong, AThrowingDecodeIsANo)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     for (const bool throws : {false, true}) {
-        PictureReadAlong along(file.handle(), FIF_PNG, [throws](const PictureLoad& load) {
-            const BitmapPtr decoded(load(PNG_DEFAULT));
+        PictureReadAlong along(file.handle(), FIF_PNG, [throws](const PictureSource& source) {
+            const BitmapPtr decoded(source.load(PNG_DEFAULT));
             if (throws)
                 throw std::runtime_error("decoder gave up");
             return decoded != nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 
 #include <FreeImage.h>
 

@@ -4,7 +4,7 @@
 #include "tests/TestPictures.h"
 
 #include "display/VeilcutView.h"
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 #include "document/VeilcutDoc.h"
 #include "resources/resource.h"
 

@@ -1,7 +1,8 @@
 // Writes the fuzzing seed corpus into the folder given: small JPEGs (baseline,
 // progressive, gray, CMYK) with and without EXIF, XMP, IPTC, ICC and comment
 // segments, BMPs of every depth and info header size, and PNG, WebP, TIFF
-// and HEIC pictures with and without alpha and an orientation.
+// and HEIC pictures with and without alpha and an orientation, HEICs with
+// their own transforms and TIFFs of several strips and of one large one.
 #include "io/ContentFormat.h"
 #include "tests/BmpBuilder.h"
 #include "tests/PictureFiles.h"
@@ -162,6 +163,14 @@ int WriteOtherFormats(const QString& folder)
                              EncodeOriented(kind.format, picture.get(), 6));
         }
     }
+    // A phone's HEIC: turned, or mirrored and turned, by its own transforms.
+    const BitmapPtr phone = PatternBitmap(7, 5, 24);
+    for (unsigned orientation : {5u, 6u})
+        written += Write(folder + QString("/transformed-%1.heic").arg(orientation),
+                         HeifWithTransforms(EncodeOriented(kHeifFormat, phone.get(), orientation), orientation));
+    // Rows read one by one straight into the picture, strip after strip.
+    written += Write(folder + "/strips.tif", EncodeInFormat(FIF_TIFF, PatternBitmap(7, 40, 24).get()));
+    written += Write(folder + "/one-large-strip.tif", EncodeTiffInStrips(PatternBitmap(360000, 1, 24).get(), 1));
     const BitmapPtr palette(FreeImage_ConvertTo8Bits(PatternBitmap(7, 5, 24).get()));
     written += Write(folder + "/palette.png", EncodeInFormat(FIF_PNG, palette.get()));
     const BitmapPtr deep(FreeImage_ConvertToType(PatternBitmap(7, 5, 24).get(), FIT_RGB16));

@@ -1,4 +1,4 @@
-#include "document/PictureRotation.h"
+#include "io/PictureRotation.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -47,28 +47,34 @@ void ScatterColumn(const BYTE* buffer, unsigned index, unsigned j0, unsigned j1,
 
 }  // namespace
 
-BitmapPtr TurnPicture(FIBITMAP* picture, QuarterTurn turn)
+BitmapPtr TransposePicture(FIBITMAP* picture, bool linesReversed, bool columnsReversed)
 {
     const unsigned W = FreeImage_GetWidth(picture), H = FreeImage_GetHeight(picture);
     BitmapPtr turned(FreeImage_Allocate(int(H), int(W), 24, 0, 0, 0));
     if (!turned)
         return nullptr;
 
-    // Turned column j reads source scan line H - 1 - j (left) or j (right);
-    // turned scan line i reads source column i (left) or W - 1 - i (right).
-    const bool left = turn == QuarterTurn::Left;
     const std::ptrdiff_t pitch = std::ptrdiff_t(FreeImage_GetPitch(picture));
-    const SourceLines source{FreeImage_GetScanLine(picture, left ? int(H) - 1 : 0), left ? -pitch : pitch};
+    const SourceLines source{FreeImage_GetScanLine(picture, linesReversed ? int(H) - 1 : 0),
+                             linesReversed ? -pitch : pitch};
     std::vector<BYTE> buffer(kBufferPitch * kBlockLines);
     for (unsigned i0 = 0; i0 < W; i0 += kBandColumns) {
         const unsigned i1 = std::min(i0 + kBandColumns, W);
         for (unsigned j0 = 0; j0 < H; j0 += kBlockLines) {
             const unsigned j1 = std::min(j0 + kBlockLines, H);
-            GatherBlock(source, left ? i0 : W - i1, i1 - i0, j0, j1, buffer.data());
+            GatherBlock(source, columnsReversed ? W - i1 : i0, i1 - i0, j0, j1, buffer.data());
             for (unsigned i = i0; i < i1; ++i)
-                ScatterColumn(buffer.data(), left ? i - i0 : i1 - 1 - i, j0, j1,
+                ScatterColumn(buffer.data(), columnsReversed ? i1 - 1 - i : i - i0, j0, j1,
                               FreeImage_GetScanLine(turned.get(), int(i)));
         }
     }
     return turned;
+}
+
+// Turned left, turned column j reads source scan line H - 1 - j and turned
+// scan line i source column i; turned right, scan line j and column W - 1 - i.
+BitmapPtr TurnPicture(FIBITMAP* picture, QuarterTurn turn)
+{
+    const bool left = turn == QuarterTurn::Left;
+    return TransposePicture(picture, left, !left);
 }
