@@ -184,9 +184,10 @@ void ProfileStepFigure(const std::vector<Photo>& turned)
     std::vector<FaceBox> faces;
     const Picture grid = Mosaic(people, 6000, 4000, 2.0, &faces);
     const std::vector<FaceBox> found = MakeFaceDetector()->Find(grid.get(), {}).faces;
+    CProfileCheck check;
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t startCpu = std::clock();
-    const size_t profiles = ProfileFaces(grid.get(), found, {}).size();
+    const size_t profiles = check.Profiles(grid.get(), found, {}).size();
     const double wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const double cpuMs = double(std::clock() - startCpu) * 1000 / CLOCKS_PER_SEC;
     const auto kept = std::count_if(found.begin(), found.end(), [](const FaceBox& f) { return f.facing != 0; });

@@ -86,7 +86,8 @@ FaceBox ToFaceBox(const Seen& k)
 }
 
 // The surest find of each face; a face seen in several tiles is kept once.
-std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen, CFaceConfirmation& confirmation)
+std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen, CFaceConfirmation& confirmation,
+                           CProfileCheck& profileCheck)
 {
     std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) { return a.score > b.score; });
     std::vector<Seen> kept;
@@ -99,7 +100,7 @@ std::vector<FaceBox> Merge(FIBITMAP* picture, std::vector<Seen> seen, CFaceConfi
         (k.score >= kSure && k.turns == 0 ? faces : unsure).push_back(ToFaceBox(k));
     const std::vector<FaceBox> confirmed = confirmation.Confirmed(picture, unsure);
     faces.insert(faces.end(), confirmed.begin(), confirmed.end());
-    for (const FaceBox& face : ProfileFaces(picture, unsure, confirmed))
+    for (const FaceBox& face : profileCheck.Profiles(picture, unsure, confirmed))
         faces.push_back(face);
     return faces;
 }
@@ -180,7 +181,7 @@ private:
         else if (!finished)
             search.cancelled = true;
         else
-            search.faces = Merge(picture, std::move(seen), m_confirmation);
+            search.faces = Merge(picture, std::move(seen), m_confirmation, m_profileCheck);
         return search;
     }
 
@@ -236,6 +237,7 @@ private:
     const unsigned m_threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     std::vector<cv::dnn::Net> m_nets;
     CFaceConfirmation m_confirmation{m_threads};
+    CProfileCheck m_profileCheck;
     QString m_failure;
 };
 } // namespace

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 
 namespace {
 // The cut-out is this many face sides across and this many pixels wide, so
@@ -61,17 +62,28 @@ bool SeenInMiddle(cv::CascadeClassifier& cascade, const cv::Mat& cut)
 }
 } // namespace
 
-std::vector<FaceBox> ProfileFaces(FIBITMAP* picture, const std::vector<FaceBox>& unsure,
-                                  const std::vector<FaceBox>& confirmed)
+CProfileCheck::CProfileCheck()
 {
-    if (unsure.size() == confirmed.size())
+    try {
+        const QString path = FaceModelFile::DataPath("haarcascade_profileface.xml", VEILCUT_PROFILE_CASCADE_BUILT);
+        auto cascade = std::make_unique<cv::CascadeClassifier>();
+        if (cascade->load(path.toStdString()))
+            m_cascade = std::move(cascade);
+    } catch (const std::exception&) {
+        // Without the cascade F finds frontal faces as before.
+        m_cascade.reset();
+    }
+}
+
+CProfileCheck::~CProfileCheck() = default;
+
+std::vector<FaceBox> CProfileCheck::Profiles(FIBITMAP* picture, const std::vector<FaceBox>& unsure,
+                                             const std::vector<FaceBox>& confirmed)
+{
+    if (!m_cascade || unsure.size() == confirmed.size())
         return {};
     std::vector<FaceBox> profiles;
     try {
-        const QString path = FaceModelFile::DataPath("haarcascade_profileface.xml", VEILCUT_PROFILE_CASCADE_BUILT);
-        cv::CascadeClassifier cascade;
-        if (!cascade.load(path.toStdString()))
-            return {};
         for (FaceBox face : unsure) {
             if (std::find(confirmed.begin(), confirmed.end(), face) != confirmed.end())
                 continue;
@@ -81,7 +93,7 @@ std::vector<FaceBox> ProfileFaces(FIBITMAP* picture, const std::vector<FaceBox>&
             // The cascade knows faces whose nose points left; the mirror shows the others.
             cv::Mat mirror;
             cv::flip(cut, mirror, 1);
-            face.facing = SeenInMiddle(cascade, cut) ? -1 : SeenInMiddle(cascade, mirror) ? 1 : 0;
+            face.facing = SeenInMiddle(*m_cascade, cut) ? -1 : SeenInMiddle(*m_cascade, mirror) ? 1 : 0;
             if (face.facing != 0)
                 profiles.push_back(face);
         }
