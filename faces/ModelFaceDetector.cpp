@@ -30,26 +30,9 @@ struct Seen {
 
 // A tile of a layer searched with the picture turned `turns` quarter turns right.
 struct Job {
-    size_t layer;
-    FaceTile tile;
+    const FaceTile* tile;
     int turns;
 };
-
-// The picture reduced for each layer; layers of one shrink share it.
-using Reduced = std::vector<std::shared_ptr<const CReducedLayer>>;
-Reduced Reduce(FIBITMAP* picture, const std::vector<FaceLayer>& layers, unsigned threads)
-{
-    auto current = std::make_shared<const CReducedLayer>(picture);
-    long long shrink = 1;
-    Reduced reduced;
-    for (const FaceLayer& layer : layers) {
-        if (layer.shrink != shrink)
-            current = std::make_shared<const CReducedLayer>(*current, layer.shrink / shrink, threads);
-        shrink = layer.shrink;
-        reduced.push_back(current);
-    }
-    return reduced;
-}
 
 // Kept when the model is at least this sure, and when less sure than kSure
 // only if a second detector agrees, as every find in a turned picture must
@@ -131,20 +114,11 @@ public:
             return {{}, m_failure};
         const std::vector<FaceLayer> layers =
             FaceLayers(FreeImage_GetWidth(picture), FreeImage_GetHeight(picture), m_smallestShare);
-        std::vector<Job> upright, turned;
-        for (size_t l = 0; l < layers.size(); ++l) {
-            for (const FaceTile& tile : layers[l].tiles) {
-                upright.push_back({l, tile, 0});
-                for (int turns = 1; turns < 4; ++turns)
-                    turned.push_back({l, tile, turns});
-            }
-        }
         try {
-            const Reduced reduced = Reduce(picture, layers, m_threads);
             // A picture lying on its side is searched the other ways only when nothing stands upright.
-            FaceSearch search = Run(picture, layers, reduced, upright, progress, 0.25);
+            FaceSearch search = Run(picture, layers, {0}, progress, 0.0, 0.25);
             if (search.faces.empty() && search.failure.isEmpty() && !search.cancelled)
-                search = Run(picture, layers, reduced, turned, progress, 1.0);
+                search = Run(picture, layers, {1, 2, 3}, progress, 0.25, 1.0);
             return search;
         } catch (...) {
             return {{}, FaceMessages::SearchFailed()};
@@ -152,29 +126,49 @@ public:
     }
 
 private:
-    // Runs `jobs` on every thread; the calling thread reports progress up to `upTo`.
-    FaceSearch Run(FIBITMAP* picture, const std::vector<FaceLayer>& layers, const Reduced& reduced,
-                   const std::vector<Job>& jobs, const FaceProgress& progress, double upTo)
+    // Searches every layer's tiles turned each of `turns` on every thread; the
+    // calling thread reports progress from `from` up to `upTo`. Each layer is
+    // reduced from the one before, which is let go then, so that at most two
+    // reduced copies are held at once.
+    FaceSearch Run(FIBITMAP* picture, const std::vector<FaceLayer>& layers, const std::vector<int>& turns,
+                   const FaceProgress& progress, double from, double upTo)
     {
+        size_t total = 0;
+        for (const FaceLayer& layer : layers)
+            total += layer.tiles.size() * turns.size();
         std::atomic<size_t> done{0};
         std::atomic<bool> failed{false};
         std::mutex seenLock;
         std::vector<Seen> seen;
-        std::vector<ModelInput> inputs(m_nets.size()), turnedInputs(m_nets.size());
-        const bool finished = ShareWork(jobs.size(), unsigned(m_nets.size()), [&](size_t i, unsigned thread) {
-            try {
-                const Job& job = jobs[i];
-                std::vector<Seen> found = SearchTile(m_nets[thread], *reduced[job.layer], layers[job.layer], job,
-                                                     inputs[thread], turnedInputs[thread]);
-                const std::lock_guard<std::mutex> hold(seenLock);
-                seen.insert(seen.end(), found.begin(), found.end());
-            } catch (...) {
-                failed = true;
-                return false;
-            }
-            ++done;
-            return thread != 0 || !progress || progress(upTo * double(done) / double(jobs.size()));
-        });
+        auto reduced = std::make_shared<const CReducedLayer>(picture);
+        long long shrink = 1;
+        bool finished = true;
+        for (const FaceLayer& layer : layers) {
+            if (layer.shrink != shrink)
+                reduced = std::make_shared<const CReducedLayer>(*reduced, layer.shrink / shrink, m_threads);
+            shrink = layer.shrink;
+            std::vector<Job> jobs;
+            for (const FaceTile& tile : layer.tiles)
+                for (int t : turns)
+                    jobs.push_back({&tile, t});
+            std::vector<ModelInput> inputs(m_nets.size()), turnedInputs(m_nets.size());
+            finished = ShareWork(jobs.size(), unsigned(m_nets.size()), [&](size_t i, unsigned thread) {
+                try {
+                    std::vector<Seen> found =
+                        SearchTile(m_nets[thread], *reduced, layer, jobs[i], inputs[thread], turnedInputs[thread]);
+                    const std::lock_guard<std::mutex> hold(seenLock);
+                    seen.insert(seen.end(), found.begin(), found.end());
+                } catch (...) {
+                    failed = true;
+                    return false;
+                }
+                ++done;
+                return thread != 0 || !progress || progress(from + (upTo - from) * double(done) / double(total));
+            });
+            if (!finished)
+                break;
+        }
+        reduced.reset();
         FaceSearch search;
         if (failed)
             search.failure = FaceMessages::SearchFailed();
@@ -188,7 +182,7 @@ private:
     static std::vector<Seen> SearchTile(cv::dnn::Net& net, const CReducedLayer& reduced, const FaceLayer& layer,
                                         const Job& job, ModelInput& input, ModelInput& turned)
     {
-        CutModelInput(reduced, layer, job.tile, input);
+        CutModelInput(reduced, layer, *job.tile, input);
         if (job.turns != 0)
             TurnModelInput(input, job.turns, turned);
         const int shape[] = {1, kModelSide, kModelSide, 3};
@@ -226,8 +220,8 @@ private:
                     u = pu, v = pv;
                     std::swap(w, h);
                 }
-                const double side = double(job.tile.side);
-                seen.push_back({job.tile.left + u * side, job.tile.top + v * side, w * side, h * side, score, job.turns});
+                const double side = double(job.tile->side);
+                seen.push_back({job.tile->left + u * side, job.tile->top + v * side, w * side, h * side, score, job.turns});
             }
         }
         return seen;
